@@ -1,0 +1,53 @@
+// How much the tool adds to the line time of one exchange. The simulator paces both frames at
+// 4800 baud with no turnaround, so a perfect tool would measure exactly the line time.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "Simulator.h"
+#include "config/MemoryMap.h"
+#include "link/Link.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int exchanges = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+
+    QTemporaryDir dir;
+    vl48sim::Options options;
+    options.linkPath = dir.filePath("vl48").toStdString();
+    options.pace = true;
+    options.turnaroundMs = 0;
+    vl48sim::Simulator sim(options);
+    sim.start();
+
+    vl48::TComPort port;
+    port.setDeviceName(QString::fromStdString(sim.linkPath()));
+    port.setActive(true);
+    vl48::Link link(port);
+    link.drawFrameTag();
+
+    std::vector<double> ms;
+    ms.reserve(exchanges);
+    int failures = 0;
+    for (int i = 0; i < exchanges; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        vl48::Frame reply;
+        if (!link.Send(vl48::CmdReadCell, vl48::EEInputType, reply)) ++failures;
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2];
+    // Two 7-byte frames of 10 bit times each at 4800 baud.
+    const double lineMs = 2 * 7 * 10 * 1000.0 / 4800.0;
+    std::printf("exchanges            %d (%d failed)\n", exchanges, failures);
+    std::printf("line time minimum    %.3f ms\n", lineMs);
+    std::printf("median exchange      %.3f ms (fastest %.3f, slowest %.3f)\n", median, ms.front(),
+                ms.back());
+    std::printf("overhead (median)    %.3f ms\n", median - lineMs);
+    std::printf("ratio                %.4f (goal: at most 1.05)\n", median / lineMs);
+    return failures == 0 ? 0 : 1;
+}

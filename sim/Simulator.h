@@ -1,0 +1,150 @@
+// The VL48 transmitter simulator: a device model answering the 7-byte frame protocol on the master
+// side of a pseudo-terminal, with fault injection and a log of every request it received.
+// Tests run it in-process on its own thread; the vl48-sim program wraps it for people and scripts.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vl48sim {
+
+// Who the transmitter says it is. Re-plugging "another transmitter" swaps this (and the memory).
+struct Identity {
+    int deviceType = 11;            // reply byte 4 of command 255: 10 VL48X, 11 VL48, 12 display
+    int32_t firmware = 1310250312;  // command 254, printed as VVVVDDMMYY
+    uint16_t serial = 42;           // command 247
+};
+
+// Live readings the transmitter reports. Values are raw, as they travel in the reply.
+struct Readings {
+    int16_t terminalTemp = 235;  // command 250, 0.1 degC
+    int16_t secondTemp = 231;    // command 245, 0.1 degC
+    // command 248, x100 (degC, or ohm for the ohm meter); unset = derived from the input type
+    std::optional<int32_t> measured;
+    int32_t milliVolt = 102;  // command 249, x100 (mV, or ohm for resistance inputs)
+    uint16_t ain1 = 12000, ain2 = 23000, ain3 = 34000;  // commands 251..253
+    // command 246: result for a converter configuration word; words not listed get a value
+    // derived from the word so that different words give different, repeatable results
+    std::map<uint16_t, uint16_t> adc;
+};
+
+// One injected misbehaviour, applied to one request as it is answered.
+struct Fault {
+    enum class Kind {
+        NoReply,     // swallow the request: it is not carried out and nothing is answered
+        BadCrc,      // answer with a corrupted CRC (a raw note reply goes out unchanged)
+        WrongEcho,   // answer with another command code in byte 0 (CRC made to match; a raw
+                     // note reply goes out unchanged)
+        ShortReply,  // send only the first `count` bytes of the reply (default 5)
+        LateReply,   // send the reply after `delayMs` milliseconds
+        StrayBytes,  // send `bytes` just before the (otherwise correct) reply
+        Unplug,      // pull the cable instead of answering (the request is still logged)
+    };
+    Fault() = default;
+    Fault(Kind k) : kind(k) {}  // implicit, so that injectFault({Kind::NoReply}) reads well
+
+    Kind kind = Kind::NoReply;
+    int count = 5;               // ShortReply: bytes sent
+    int delayMs = 1000;          // LateReply
+    std::vector<uint8_t> bytes;  // StrayBytes
+};
+
+// A request as the simulator received it.
+struct LoggedFrame {
+    std::vector<uint8_t> bytes;  // always 7
+    bool crcOk = false;
+    std::chrono::steady_clock::time_point at;
+    uint8_t cmd() const { return bytes[0]; }
+};
+
+struct Options {
+    // Path of the stable link to the current pseudo-terminal slave. Empty: a fresh name in the
+    // published folder (see publishedDir()).
+    std::string linkPath;
+    Identity identity;
+    // Real line timing: bytes take 10 bit times at 4800 baud each way, plus a turnaround.
+    bool pace = false;
+    int turnaroundMs = 0;  // pause before every reply, applied with or without pace
+};
+
+// Folder where simulators publish their port links for the tool's port list:
+// $TMPDIR/vl48-sim (or /tmp/vl48-sim).
+std::string publishedDir();
+
+class Simulator {
+public:
+    explicit Simulator(Options options = {});
+    ~Simulator();  // stops the thread, closes the pseudo-terminal and removes the link
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Starts serving: opens the pseudo-terminal, publishes the link, starts the thread.
+    void start();
+    void stop();
+
+    const std::string& linkPath() const;  // stable path the tool opens
+    std::string slavePath() const;        // current /dev/pts/N (changes at every plug)
+
+    // Cable. unplug() closes the master side (the tool sees its device vanish) and removes the
+    // link; plug() creates a new pseudo-terminal and re-points the link atomically. With an
+    // identity, the unit plugged in is another transmitter: identity and memory are reset.
+    // Unplugging also releases the output. plug() while plugged does nothing; plug(identity)
+    // while plugged pulls the old unit out first.
+    void unplug();
+    void plug();
+    void plug(const Identity& another);
+    bool plugged() const;
+
+    // Device model.
+    uint16_t cell(int address) const;  // 16-bit word at an even byte address
+    void setCell(int address, uint16_t value);
+    void setNote(const std::string& cp1250Bytes);  // length cell 88 and pairs from 90
+    void setIdentity(const Identity& identity);
+    Identity identity() const;
+    void setReadings(const Readings& readings);
+    Readings readings() const;
+    void setWriteEnabled(bool jumperFitted);  // off: writes are acknowledged but not stored
+    // Commands the unit does not answer at all (an older unit without command 247, say).
+    void setUnsupported(uint8_t cmd, bool unsupported = true);
+    void resetMemory();  // factory defaults
+
+    // Output converter drive (commands 42 and 41).
+    bool outputDriven() const;
+    uint16_t outputCode() const;
+    std::vector<uint16_t> driveLog() const;  // every code driven with 42, in order
+
+    // Faults. injectFault(f, k) applies f to the k-th request received from now on (k = 0: the
+    // next one); every complete frame counts, one with a bad CRC too. injectFaultOnCommand
+    // applies f to the next request with that command code and a good CRC. A request picked by
+    // both gets the positional fault, and the command fault waits for the next match. A fault on
+    // a request that is not answered anyway (41, 42, unknown codes) is used up all the same.
+    void injectFault(const Fault& fault, int k = 0);
+    void injectFaultOnCommand(uint8_t cmd, const Fault& fault);
+    void clearFaults();
+    void sendStray(const std::vector<uint8_t>& bytes);  // bytes on the line now, unasked
+
+    // Log of every complete 7-byte request received, in order.
+    std::vector<LoggedFrame> requests() const;
+    void clearLog();
+    // Block until at least n requests are logged / n replies fully sent (counted since start or
+    // the last clearLog). Return false on time-out. Faulty replies count as sent once their last
+    // byte is out; a note reply counts once, even when it has no bytes.
+    bool waitForRequests(size_t n, std::chrono::milliseconds timeout) const;
+    bool waitForReplies(size_t n, std::chrono::milliseconds timeout) const;
+    size_t repliesSent() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// CRC-16/ARC of the given bytes (bitwise reference; the tool has its own table-driven step).
+uint16_t crc16Arc(const uint8_t* data, size_t length);
+
+}  // namespace vl48sim

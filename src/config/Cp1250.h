@@ -1,0 +1,17 @@
+// Windows-1250, the single-byte code page of the transmitter's note and of configuration files.
+// A table of its upper half; no dependency on the platform's codecs.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vl48 {
+
+// Whether the character has a byte in Windows-1250.
+bool cp1250CanEncode(QChar c);
+// The bytes of a text; characters the code page cannot hold become "?" and clear *ok.
+QByteArray toCp1250(const QString& text, bool* ok = nullptr);
+// The text of bytes; the five bytes the code page leaves undefined become U+FFFD.
+QString fromCp1250(const QByteArray& bytes);
+
+}  // namespace vl48

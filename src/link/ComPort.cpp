@@ -1,0 +1,212 @@
+#include "ComPort.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+namespace vl48 {
+
+const char* const TComPort::ClosedPortText = "Can't perform this operation on a closed port";
+const char* const TComPort::OpenPortText = "Can't perform this operation on an open port";
+const char* const TComPort::TimeoutText = "Timeout";
+
+QString portErrorText(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::NoError:
+            return QStringLiteral("No error");
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("The port does not exist");
+        case QSerialPort::PermissionError:
+            return QStringLiteral("The port is in use by another program or access was denied");
+        case QSerialPort::OpenError:
+            return QStringLiteral("The port is already open");
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::ResourceError:
+            return QStringLiteral("The device was removed or stopped responding");
+        case QSerialPort::UnsupportedOperationError:
+            return QStringLiteral("The port does not support this setting");
+        case QSerialPort::TimeoutError:
+            return QString::fromLatin1(TComPort::TimeoutText);
+        case QSerialPort::NotOpenError:
+            return QString::fromLatin1(TComPort::ClosedPortText);
+        default:
+            return QStringLiteral("Serial port error");
+    }
+}
+
+TComPort::TComPort(QObject* parent) : QObject(parent) {
+    connect(&m_port, &QSerialPort::errorOccurred, this, &TComPort::onPortError);
+}
+
+TComPort::~TComPort() {
+    if (m_port.isOpen()) m_port.close();
+}
+
+QString TComPort::publishedPortDir() { return QDir::tempPath() + QStringLiteral("/vl48-sim"); }
+
+void TComPort::ListPorts(QStringList& list) {
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        list.append(info.systemLocation());
+    // Simulators publish a stable link per unit; a link whose terminal is gone is left out.
+    const QDir dir(publishedPortDir());
+    const QFileInfoList links =
+        dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& link : links) {
+        if (link.isSymLink() && QFileInfo::exists(link.symLinkTarget()))
+            list.append(link.absoluteFilePath());
+    }
+}
+
+void TComPort::setDeviceName(const QString& name) {
+    if (name == m_deviceName) return;
+    if (m_open) throw EComError(QString::fromLatin1(OpenPortText));
+    m_deviceName = name;
+}
+
+void TComPort::setActive(bool active) {
+    if (!active) {
+        m_open = false;
+        m_pendingWrite = 0;
+        // Also closes a port whose device was lost and whose close is still queued.
+        if (m_port.isOpen()) m_port.close();
+        return;
+    }
+    if (m_open) return;
+    if (m_port.isOpen()) m_port.close();
+
+    m_port.setPortName(m_deviceName);
+    m_port.setBaudRate(BaudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.clearError();
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const QSerialPort::SerialPortError error = m_port.error();
+        m_port.clearError();
+        throw EComError(portErrorText(error) + QStringLiteral(": ") + m_deviceName, int(error));
+    }
+    // Pseudo-terminals refuse the modem lines ("Inappropriate ioctl"); the line still works, and
+    // real adapters take them. Anything else that fails here is a real failure.
+    const auto modemLine = [this](bool ok) {
+        if (ok) return;
+        const QSerialPort::SerialPortError error = m_port.error();
+        m_port.clearError();
+        if (error == QSerialPort::UnsupportedOperationError) return;
+        m_port.close();
+        throw EComError(portErrorText(error) + QStringLiteral(": ") + m_deviceName, int(error));
+    };
+    modemLine(m_port.setDataTerminalReady(false));
+    modemLine(m_port.setRequestToSend(true));
+    m_port.clear(QSerialPort::AllDirections);
+    m_port.readAll();
+    m_port.clearError();
+    ++m_generation;
+    m_lossPending = false;
+    m_pendingWrite = 0;
+    m_open = true;
+}
+
+void TComPort::onPortError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::ResourceError:
+        case QSerialPort::UnknownError:
+            deviceLost(error);
+            break;
+        default:
+            // Time-outs of the blocking waits, refused modem lines: the blocking operations
+            // handle these where they happen.
+            break;
+    }
+}
+
+void TComPort::deviceLost(QSerialPort::SerialPortError error) {
+    // The port stays open underneath and keeps signalling; report the loss once. The real
+    // close runs from the event loop, not inside QSerialPort's own notification.
+    if (!m_open || m_lossPending) return;
+    m_open = false;
+    m_lossPending = true;
+    m_lostError = error;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation != m_generation) return;  // reopened since: the report is stale
+            m_lossPending = false;
+            if (m_port.isOpen()) m_port.close();
+            m_port.clearError();
+            emit OnLineError(leDeviceLost);
+        },
+        Qt::QueuedConnection);
+}
+
+void TComPort::requireOpen() const {
+    if (!m_open) throw EComError(QString::fromLatin1(ClosedPortText));
+}
+
+void TComPort::raiseLost() const { throw EComError(portErrorText(m_lostError), int(m_lostError)); }
+
+void TComPort::PortWrite(const uint8_t* data, int n) {
+    requireOpen();
+    if (m_pendingWrite > 0) PortWaitWrite();
+    if (n <= 0) return;
+    const qint64 written = m_port.write(reinterpret_cast<const char*>(data), n);
+    if (!m_open) raiseLost();
+    if (written != n) {
+        const QSerialPort::SerialPortError error = m_port.error();
+        m_port.clearError();
+        throw EComError(portErrorText(error), int(error));
+    }
+    m_pendingWrite = n;
+}
+
+void TComPort::PortWaitWrite() {
+    requireOpen();
+    const qint64 handedOver = m_pendingWrite;
+    m_pendingWrite = 0;
+    if (handedOver == 0) return;
+    QDeadlineTimer deadline(totalTimeoutMs(int(handedOver)));
+    while (m_port.bytesToWrite() > 0) {
+        if (!m_open) raiseLost();
+        if (deadline.hasExpired()) throw EComError(QString::fromLatin1(TimeoutText));
+        if (!m_port.waitForBytesWritten(int(deadline.remainingTime()))) {
+            if (!m_open) raiseLost();
+            m_port.clearError();
+        }
+    }
+    if (!m_open) raiseLost();
+}
+
+void TComPort::PortRead(uint8_t* buffer, int n) {
+    requireOpen();
+    if (n <= 0) return;
+    QDeadlineTimer deadline(totalTimeoutMs(n));
+    int got = 0;
+    while (got < n) {
+        if (m_port.bytesAvailable() > 0) {
+            const qint64 r = m_port.read(reinterpret_cast<char*>(buffer) + got, n - got);
+            if (r > 0) {
+                got += int(r);
+                continue;
+            }
+        }
+        if (!m_open) raiseLost();
+        if (deadline.hasExpired()) throw EComError(QString::fromLatin1(TimeoutText));
+        if (!m_port.waitForReadyRead(int(deadline.remainingTime()))) {
+            if (!m_open) raiseLost();
+            m_port.clearError();
+        }
+    }
+}
+
+void TComPort::PortDiscardInput() {
+    if (!m_open) return;
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+}
+
+}  // namespace vl48

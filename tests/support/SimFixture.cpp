@@ -1,0 +1,52 @@
+#include "SimFixture.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <cstdio>
+
+namespace vl48test {
+
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!pred()) {
+        if (deadline.hasExpired()) return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(200);  // the other side is a thread of its own; do not spin hot
+    }
+    return true;
+}
+
+std::string hex(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    char buf[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", bytes[i]);
+        out += buf;
+    }
+    return out;
+}
+
+void SimTest::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    vl48sim::Options options;
+    options.linkPath = dir.filePath(QStringLiteral("vl48")).toStdString();
+    sim = std::make_unique<vl48sim::Simulator>(options);
+    sim->start();
+}
+
+void SimTest::TearDown() { sim.reset(); }
+
+std::vector<std::string> SimTest::requestsHex() const {
+    std::vector<std::string> out;
+    for (const auto& frame : sim->requests()) out.push_back(hex(frame.bytes));
+    return out;
+}
+
+std::vector<int> SimTest::requestCommands() const {
+    std::vector<int> out;
+    for (const auto& frame : sim->requests()) out.push_back(frame.cmd());
+    return out;
+}
+
+}  // namespace vl48test

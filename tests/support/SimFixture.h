@@ -1,0 +1,42 @@
+// Test fixture: a simulated transmitter on a pseudo-terminal, with helpers to wait on conditions
+// while the event loop runs and to compare the frames the transmitter received.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Simulator.h"
+
+namespace vl48test {
+
+// Runs the event loop until pred() holds or the time is up; returns pred().
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+// "19 01 00 00 04 E2 02"
+std::string hex(const std::vector<uint8_t>& bytes);
+template <typename Container>
+std::string hexOf(const Container& c) {
+    return hex(std::vector<uint8_t>(c.begin(), c.end()));
+}
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The requests the transmitter received so far, each as hex.
+    std::vector<std::string> requestsHex() const;
+    // Command codes of the requests received so far.
+    std::vector<int> requestCommands() const;
+    std::string portPath() const { return sim->linkPath(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<vl48sim::Simulator> sim;
+};
+
+}  // namespace vl48test
