@@ -1,0 +1,266 @@
+#include "FrmMain.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "Build.h"
+#include "OKBottomDlg.h"
+#include "Widgets.h"
+
+namespace vl48 {
+
+using namespace build;
+
+const char* const TFrmMain::StartupPrompt =
+    "Vyberte příslušný COM port, na kterém je připojen převodník VL48X";
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("FrmMain"));
+    // A fixed 8-point sans-serif on the window itself, so the fixed layout holds on any desktop.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    ComPort = new TComPort(this);
+    ComPort->setObjectName(QStringLiteral("ComPort"));
+    link = new Link(*ComPort);
+    TmrReConn = new QTimer(this);
+    TmrReConn->setObjectName(QStringLiteral("TmrReConn"));
+    TmrReConn->setInterval(1000);
+
+    buildMenu();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PanelConnect = named(new QWidget(central), "PanelConnect");
+    PanelSettings = named(new QWidget(central), "PanelSettings");
+    layout->addWidget(PanelConnect);
+    layout->addWidget(PanelSettings);
+    setCentralWidget(central);
+
+    auto* settingsLayout = new QVBoxLayout(PanelSettings);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = named(new QTabWidget(PanelSettings), "PageControl1");
+    settingsLayout->addWidget(PageControl1);
+    TabBasicSet = named(new QWidget, "TabBasicSet");
+    TabAdvanceFunc = named(new QWidget, "TabAdvanceFunc");
+    TabService = named(new QWidget, "TabService");
+    TabDACorr = named(new QWidget, "TabDACorr");
+    PageControl1->addTab(TabBasicSet, QStringLiteral("Základní nastavení"));
+    PageControl1->addTab(TabAdvanceFunc, QStringLiteral("Hromadné konfigurování"));
+    PageControl1->addTab(TabService, QStringLiteral("Servisní přístup"));
+    PageControl1->addTab(TabDACorr, QStringLiteral("Korekce DA"));
+
+    buildStatusBar();
+    buildConnectView();
+    buildBasicTab();
+    buildBulkTab();
+    buildServiceTab();
+    buildDACorrTab();
+    buildDialogs();
+    connect(SpdBtnDemo, &QPushButton::clicked, this, &TFrmMain::SpdBtnDemoClick);
+
+    const int height = ClientHeight + menuBar()->sizeHint().height();
+    setFixedSize(ClientWidth, height);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, height / 2));
+
+    OKBottomDlg = new TOKBottomDlg(this);
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain() { delete link; }
+
+void TFrmMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    MenuFile = named(bar->addMenu(QStringLiteral("Soubor")), "MenuFile");
+    MenuComm = named(bar->addMenu(QStringLiteral("Komunikace")), "MenuComm");
+    MenuCommEnd = named(MenuComm->addAction(QStringLiteral("Ukončit komunikaci")), "MenuCommEnd");
+    MenuSettings = named(bar->addMenu(QStringLiteral("Nastavení (CZ | EN)")), "MenuSettings");
+    MSettingsLanguage =
+        named(MenuSettings->addMenu(QStringLiteral("Jazyk / Language")), "MSettingsLanguage");
+    auto* languages = new QActionGroup(this);
+    MSLanguageCZ = named(MSettingsLanguage->addAction(QStringLiteral("Čeština")), "MSLanguageCZ");
+    MSLanguageEN = named(MSettingsLanguage->addAction(QStringLiteral("English")), "MSLanguageEN");
+    for (QAction* a : {MSLanguageCZ, MSLanguageEN}) {
+        a->setCheckable(true);
+        languages->addAction(a);
+    }
+    MSLanguageCZ->setChecked(true);
+    MSettingsService =
+        named(MenuSettings->addAction(QStringLiteral("Servisní přístup")), "MSettingsService");
+    MSettingsDACorr =
+        named(MenuSettings->addAction(QStringLiteral("Korekce DA výst.")), "MSettingsDACorr");
+    MSettingsService->setCheckable(true);
+    MSettingsDACorr->setCheckable(true);
+    MenuHelp = named(bar->addAction(QStringLiteral("Nápověda")), "MenuHelp");
+
+    connect(MSLanguageCZ, &QAction::triggered, this, &TFrmMain::MSLanguageCZClick);
+    connect(MSLanguageEN, &QAction::triggered, this, &TFrmMain::MSLanguageENClick);
+    connect(MSettingsService, &QAction::triggered, this, &TFrmMain::MSettingsServiceClick);
+    connect(MSettingsDACorr, &QAction::triggered, this, &TFrmMain::MSettingsDACorrClick);
+    connect(MenuHelp, &QAction::triggered, this, &TFrmMain::MenuHelpClick);
+    connect(MenuCommEnd, &QAction::triggered, this, &TFrmMain::MenuCommEndClick);
+}
+
+void TFrmMain::buildStatusBar() {
+    StatusBar = named(new QStatusBar(this), "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    setStatusBar(StatusBar);
+    // The four panels share one strip, so their widths add up to the window's width exactly.
+    auto* strip = new QWidget(StatusBar);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    const int widths[4] = {600, 50, 50, 50};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(strip);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        if (i < 3)
+            panel->setFixedWidth(widths[i]);
+        else
+            panel->setMinimumWidth(0);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        row->addWidget(panel, i == 3 ? 1 : 0);
+        StatusPanels[i] = panel;
+    }
+    StatusBar->addPermanentWidget(strip, 1);
+    StatusBar->setContentsMargins(0, 0, 0, 0);
+}
+
+void TFrmMain::buildDialogs() {
+    const QString filter = QStringLiteral("Konfigurační soubor VL48 (*.vl4)");
+    SvDlg = named(new QFileDialog(this), "SvDlg");
+    SvDlg->setAcceptMode(QFileDialog::AcceptSave);
+    SvDlg->setNameFilter(filter);
+    SvDlg->setDefaultSuffix(QStringLiteral("vl4"));
+    SvDlg->setOption(QFileDialog::DontConfirmOverwrite, false);
+    OpDlg = named(new QFileDialog(this), "OpDlg");
+    OpDlg->setAcceptMode(QFileDialog::AcceptOpen);
+    OpDlg->setFileMode(QFileDialog::ExistingFile);
+    OpDlg->setNameFilter(filter);
+}
+
+void TFrmMain::setPanel(int index, const QString& text) { StatusPanels.at(index)->setText(text); }
+
+QString TFrmMain::panel(int index) const { return StatusPanels.at(index)->text(); }
+
+void TFrmMain::showMessage(MsgKind kind, const QString& text) {
+    if (messageHook) {
+        messageHook(kind, text);
+        return;
+    }
+    QMessageBox box(this);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (kind) {
+        case MsgKind::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgKind::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgKind::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgKind::Plain:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+    }
+    box.setWindowTitle(QGuiApplication::applicationDisplayName());
+    box.exec();
+}
+
+QString TFrmMain::runFileDialog(QFileDialog* dialog) {
+    if (fileDialogHook) return fileDialogHook(dialog);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return dialog->selectedFiles().constFirst();
+}
+
+void TFrmMain::FormCreate() {
+    PanelConnect->show();
+    PanelSettings->hide();
+    PanelService->hide();
+    PanelPwd->show();
+    setTabShown(TabService, false);
+    PanelDACorr->hide();
+    PanelPwd1->show();
+    setTabShown(TabDACorr, false);
+    LblSaveX->hide();
+    LblSaveX1->hide();
+    PrgBarLoadEE->hide();
+    PrgBarLoadEE->setValue(0);
+    link->drawFrameTag();  // the generator is seeded from the clock when the link is made
+    DtTmPicker->setDateQuietly(QDate::currentDate());
+    QStringList ports;
+    TComPort::ListPorts(ports);
+    CmbBxPort->addItems(ports);
+    SetLang(0);
+    setPanel(0, QString::fromUtf8(StartupPrompt));
+}
+
+void TFrmMain::setTabShown(QWidget* tab, bool shown) {
+    const int index = PageControl1->indexOf(tab);
+    if (index < 0 || PageControl1->isTabVisible(index) == shown) return;
+    // Hiding a tab that is not the selected one must leave the selection alone.
+    QWidget* current = PageControl1->currentWidget();
+    PageControl1->setTabVisible(index, shown);
+    if (current != tab) PageControl1->setCurrentWidget(current);
+}
+
+bool TFrmMain::tabShown(QWidget* tab) const {
+    const int index = PageControl1->indexOf(tab);
+    return index >= 0 && PageControl1->isTabVisible(index);
+}
+
+void TFrmMain::SpdBtnDemoClick() {
+    PanelConnect->hide();
+    PanelSettings->show();
+    TabBasicSet->setEnabled(false);
+    TabAdvanceFunc->setEnabled(false);
+}
+
+void TFrmMain::MenuHelpClick() {}
+
+void TFrmMain::MSettingsServiceClick() { setTabShown(TabService, MSettingsService->isChecked()); }
+
+void TFrmMain::MSettingsDACorrClick() { setTabShown(TabDACorr, MSettingsDACorr->isChecked()); }
+
+void TFrmMain::MSLanguageCZClick() {
+    SetLang(0);
+    MSLanguageCZ->setChecked(true);
+    MSLanguageEN->setChecked(false);
+}
+
+void TFrmMain::MSLanguageENClick() {
+    SetLang(1);
+    MSLanguageCZ->setChecked(false);
+    MSLanguageEN->setChecked(true);
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
+
+}  // namespace vl48

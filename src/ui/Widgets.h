@@ -1,0 +1,66 @@
+// Small widgets the window is built from where a plain Qt widget does not behave as the
+// technician's tool must: fixed-width masked fields read position by position, spin edits that
+// commit on Enter, and date pickers that can be set from code without looking "changed".
+#pragma once
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+
+namespace vl48 {
+
+// A fixed-width field with an input mask. Its blank character is a space, so displayText()
+// keeps every position; maskedText() reads each blank as the digit 0. Never parse text(): it
+// strips blanks and loses the positions.
+class TMaskEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    // `mask` in Qt's input-mask syntax without the blank part (for example "#000" or "#0,00").
+    // The access-code fields show unfilled positions as "*" instead of a space.
+    explicit TMaskEdit(const QString& mask, QWidget* parent = nullptr,
+                       QChar blank = QLatin1Char(' '));
+    QString maskedText() const;
+    // Puts a fixed-width text in place, position by position (" 1,50", "-050").
+    void setMaskedText(const QString& text);
+};
+
+// A spin edit that tells Enter apart: the key raises enterPressed() after setting CommitMark,
+// and every key press is reported to the handlers that act on key events.
+class TSpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget* parent = nullptr);
+    bool CommitMark = false;
+
+signals:
+    void enterPressed();
+    void keyEvent(int key);
+    void focusEntered();
+    void focusLeft();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+// A date picker whose program-set dates raise no change: only a person's edits emit
+// userDateChanged().
+class TDatePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit TDatePicker(QWidget* parent = nullptr);
+    void setDateQuietly(const QDate& date);
+
+signals:
+    void userDateChanged(const QDate& date);
+
+private:
+    bool m_quiet = false;
+};
+
+// The red "x" beside a field with an unsaved change; hidden at start.
+QLabel* makeChangeMark(const QString& name, const QString& text, QWidget* parent);
+
+}  // namespace vl48
