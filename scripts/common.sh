@@ -6,7 +6,7 @@ BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 
 # Debian packages the project needs to build, test and show its window.
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev libgtest-dev googletest xvfb xauth)
+          libgl-dev libgtest-dev googletest xvfb xauth fonts-dejavu-core)
 
 ensure_packages() {
     local missing=() p

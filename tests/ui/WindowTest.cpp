@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "ui/OKBottomDlg.h"
 #include "ui/Widgets.h"
 
 using namespace vl48;
@@ -272,4 +273,29 @@ TEST_F(Startup, DemoViewAndBack) {
     EXPECT_EQ(window->panel(0), window->MsgSelectPort);
     EXPECT_TRUE(sim->requests().empty());
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Startup, UncaughtPortErrorIsShownAndTheLoopGoesOn) {
+    // A handler that runs into a closed port: its error reaches the general handler.
+    QTimer::singleShot(0, window.get(), [this] { window->link->Send(CmdIdentify, 0); });
+    ASSERT_TRUE(vl48test::waitUntil([&] { return !messages.empty(); }));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, MsgKind::Error);
+    EXPECT_EQ(messages[0].text, "Can't perform this operation on a closed port");
+    // The window still answers.
+    QTest::mouseClick(window->SpdBtnDemo, Qt::LeftButton);
+    EXPECT_TRUE(window->PanelSettings->isVisible());
+}
+
+TEST_F(Startup, ReconnectionDialogIsReadyAndHidden) {
+    TOKBottomDlg* dlg = window->OKBottomDlg;
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->windowTitle(), "Převodník VL48 byl odpojen");
+    EXPECT_EQ(dlg->Label1->text(),
+              "Aplikace se nyní pokusí automaticky připojit k převodníku, jakmile to bude možné.");
+    EXPECT_EQ(dlg->Label2->text(),
+              "Pokud chcete automatické připojení zrušit, klikněte na tlačítko ukončit.");
+    EXPECT_EQ(dlg->CancelBtn->text(), "Cancel");
+    EXPECT_EQ(dlg->Tag, 0);
 }
