@@ -1,15 +1,161 @@
-// Making and ending the connection: the window's way back to the connection view.
+// Making and ending the connection: identifying the transmitter, reading it, showing it, and the
+// one way back to the connection view.
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QTimer>
 
+#include "config/NumberTexts.h"
 #include "ui/FrmMain.h"
+#include "ui/OKBottomDlg.h"
 #include "ui/Widgets.h"
 
 namespace vl48 {
+
+namespace {
+
+// The device name for the text of the port box. "COM" names of two digits need the Windows
+// device prefix; any other text (/dev/ttyUSB0, a simulator's link) is opened as typed.
+QString deviceNameFor(const QString& text) {
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"));
+    const auto match = com.match(text);
+    if (match.hasMatch() && text.mid(3, 2).toInt() >= 10) return QStringLiteral("\\\\.\\") + text;
+    return text;
+}
+
+struct DeviceType {
+    int code;
+    const char* label;   // LblInfoType
+    const char* status;  // status panel 0, before the firmware
+    bool accepted;
+};
+constexpr DeviceType DeviceTypes[] = {
+    {10, "VL48X", "Převodník VL48X", false},
+    {11, "VL48", "Převodník VL48", true},
+    {12, "VL48", "Digitální ukazatel KRT 52", true},
+};
+
+// Measured values from this code up are fault codes at connection.
+constexpr int32_t MeasureFaultFrom = 327670;
+constexpr int32_t MeasureFaultHigh = 327671;
+constexpr int32_t MeasureFaultLow = 327672;
+
+}  // namespace
+
+TFrmMain::HandlerScope::HandlerScope(TFrmMain& window) : m_window(window) {
+    ++m_window.m_handlerDepth;
+}
+
+TFrmMain::HandlerScope::~HandlerScope() {
+    if (--m_window.m_handlerDepth > 0 || !m_window.m_lineErrorPending) return;
+    m_window.m_lineErrorPending = false;
+    QTimer::singleShot(0, &m_window, [w = &m_window] { w->ComPortLineError(leDeviceLost); });
+}
+
+void TFrmMain::BtnConnectClick() {
+    HandlerScope scope(*this);
+    Connect();
+}
+
+void TFrmMain::CmbBxPortKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
+    HandlerScope scope(*this);
+    Connect();
+}
+
+void TFrmMain::Connect() {
+    BtnConnect->setEnabled(false);
+    const QString portText = CmbBxPort->currentText();
+    try {
+        ComPort->setDeviceName(deviceNameFor(portText));
+        ComPort->setActive(false);
+        link->drawFrameTag();
+        if (portText.isEmpty()) throw EComError(QStringLiteral("No port chosen"));
+        ComPort->setActive(true);
+    } catch (const EComError&) {
+        showMessage(MsgKind::Error, MsgInvalidPort);
+        BtnConnect->setEnabled(true);
+        ComPort->setActive(false);
+        return;
+    }
+    const auto lost = [this] {
+        showMessage(MsgKind::Error, MsgConnectionLost);
+        ShowConnect();
+    };
+
+    Frame reply;
+    if (!Send(CmdIdentify, 0, reply)) return lost();
+    const int deviceType = reply[4];
+
+    if (!Send(CmdFirmware, 0, reply)) return lost();
+    const int32_t firmware = replyLong(reply);
+    const QString digits = QString::number(firmware);
+    if (firmware > 1310000000) RdBtnNi891->show();
+    LblInfoFW->setText(digits.mid(0, 4).insert(1, QLatin1Char('.')));
+    const QString date = digits.mid(4, 6);
+    LblInfoDate->setText(date.mid(0, 2) + QLatin1Char('.') + date.mid(2, 2) +
+                         QStringLiteral(".20") + date.mid(4, 2));
+    QString version = digits;
+    version.insert(1, QLatin1Char('.'));
+    if (version.size() >= 5) version.insert(5, QLatin1Char('/'));
+    setPanel(0, QStringLiteral("Převodník "));
+    bool accepted = false;
+    for (const DeviceType& type : DeviceTypes) {
+        if (type.code != deviceType) continue;
+        LblInfoType->setText(QString::fromUtf8(type.label));
+        setPanel(0, QString::fromUtf8(type.status));
+        accepted = type.accepted;
+    }
+    setPanel(0, panel(0) + QStringLiteral(", firmware: ") + version);
+    setPanel(1, portText);
+    if (!accepted) {
+        showMessage(MsgKind::Error, MsgWrongDevice);
+        ShowConnect();
+        return;
+    }
+
+    const int step = PrgBarLoadEE->maximum() / 20;
+    PrgBarLoadEE->setValue(step);
+    if (!Send(CmdTemp, 0, reply)) return lost();
+    const int temperature = replySignedWord(reply);  // tenths of a degree
+    LblInfoTemp->setText(scaledText(temperature, 1) + QStringLiteral(" °C"));
+    LblMeasTE->setText(scaledText(temperature, 1));
+
+    PrgBarLoadEE->setValue(2 * step);
+    if (!Send(CmdMeasure, 0, reply)) return lost();
+    const int32_t measured = replyLong(reply);
+    if (measured < MeasureFaultFrom)
+        LblMeasIN->setText(scaledText(measured, 2));
+    else if (measured == MeasureFaultLow)
+        LblMeasIN->setText(QStringLiteral("Err -T"));
+    else if (measured == MeasureFaultHigh)
+        LblMeasIN->setText(QStringLiteral("Err +T"));
+    else
+        LblMeasIN->clear();  // never leave the previous transmitter's value standing
+
+    PrgBarLoadEE->setValue(3 * step);
+    if (Send(CmdSerialNumber, 0, reply))
+        LblInfoSN->setText(QString::number(replyWord(reply)).rightJustified(5, QLatin1Char('0')));
+    else
+        LblInfoSN->setText(QStringLiteral("není podporováno"));
+
+    LoadEE();
+
+    if (!Send(CmdReadCell, EEDACorrState, reply)) {
+        ShowConnect();
+        return;
+    }
+    if (replyWord(reply) == 1) showMessage(MsgKind::Warning, MsgDACorrWarning);
+
+    DrawForm();
+    PanelConnect->hide();
+    PanelSettings->show();
+}
 
 void TFrmMain::ShowConnect() {
     PanelDACorr->hide();
@@ -40,5 +186,10 @@ void TFrmMain::ShowConnect() {
 }
 
 void TFrmMain::MenuCommEndClick() { ShowConnect(); }
+
+void TFrmMain::FormClose() {
+    if (ComPort->Active()) DA(CmdOutputRelease, 0);
+    ComPort->setActive(false);
+}
 
 }  // namespace vl48

@@ -87,6 +87,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, height / 2));
 
     OKBottomDlg = new TOKBottomDlg(this);
+    connectConnectionHandlers();
+    connectFormHandlers();
+    connectEditingHandlers();
+    connectFileHandlers();
     FormCreate();
 }
 
@@ -261,6 +265,9 @@ void TFrmMain::MSLanguageENClick() {
     MSLanguageEN->setChecked(true);
 }
 
-void TFrmMain::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
 
 }  // namespace vl48

@@ -59,9 +59,76 @@ public:
     void setPanel(int index, const QString& text);
     QString panel(int index) const;
 
-    // --- Connection lifecycle (link/Connection.cpp)
+    // --- Sender operations (the exchange time goes to status panel 2)
+    bool Send(uint8_t command, uint32_t data, Frame& reply) {
+        return link->Send(command, data, reply);
+    }
+    bool Send(uint8_t command, uint32_t data) { return link->Send(command, data); }
+    bool SendEE(uint8_t command, uint8_t address, uint16_t value) {
+        return link->SendEE(command, address, value);
+    }
+    bool SendText(const QByteArray& text) { return link->SendText(text); }
+    void DA(uint8_t command, uint32_t data) { link->DA(command, data); }
+
+    // --- Connection lifecycle (link/Connection.cpp, link/Reconnection.cpp)
+    void Connect();
+    void BtnConnectClick();
+    void CmbBxPortKeyPress(int key);
     void ShowConnect();
     void MenuCommEndClick();
+    void ComPortLineError(TLineErrors errors);
+    void TmrReConnTimer();
+    void OKBottomDlgFormActivate();
+    void OKBottomDlgCancelBtnClick();
+    void FormClose();
+
+    // Marks a handler that exchanges frames. A line error noticed meanwhile is handled once the
+    // outermost such handler has returned, so no handler ever resumes on a port that was
+    // re-opened to another transmitter.
+    class HandlerScope {
+    public:
+        explicit HandlerScope(TFrmMain& window);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        TFrmMain& m_window;
+    };
+
+    // --- Editing and writing settings (config/Editing.cpp)
+    // One handler for all six selection families (RdBtnTermJClick ... RdBtn3wireClick): the
+    // button became checked and stands for `code` of `cell`.
+    void selectionClick(Cell cell, int code);
+    void ChckBxDaRestClick();
+    void RdBtn2mADropClick();
+    void maskedFieldChange(QLabel* marker);
+    void maskedFieldEnter(TMaskEdit* field);
+    void EdtNoteChange();
+    void EdtNoteKeyUp();
+    void BtnSaveNoteClick();
+    void DtTmPickerChange();
+    void DtTmPickerKeyPress();
+    void BtnRefreshDateClick();
+    // The record field that holds a selection cell.
+    int32_t& recordField(Cell cell);
+
+    // --- Live measurement (config/Measurement.cpp)
+    void BtnMeasTempClick();
+
+    // --- Configuration files and bulk configuration (files/)
+    void BtnConfSaveClick();
+    void BtnConf1SaveClick();
+    void BtnConfLoadClick();
+    void BtnEdtConfClick();
+    void BtnUploadConfClick();
+    void SpdBtnEraseFormClick();
+    void SpdBtnLoadDataClick();
+
+    // --- Reading the configuration and drawing the form (config/Reading.cpp, config/Form.cpp)
+    void LoadEE();
+    void LoadNote();
+    void DrawForm();
 
     // --- Views and menus (ui/)
     void FormCreate();
@@ -369,9 +436,16 @@ private:
     void buildDACorrTab();
     void buildDialogs();
 
-    // Tabs of PageControl1 in their fixed order, for re-inserting a hidden one in its place.
-    std::array<QWidget*, 4> m_tabs{};
-    std::array<QString, 4> m_tabCaptions{};
+    // Binds the basic tab's focus cues (config/Form.cpp).
+    void connectFormHandlers();
+    void connectConnectionHandlers();
+    void connectEditingHandlers();
+    void connectFileHandlers();
+    // Shows the connection-lost message and ends the connection: the answer to a failed write.
+    void writeFailed();
+
+    int m_handlerDepth = 0;
+    bool m_lineErrorPending = false;
 };
 
 }  // namespace vl48

@@ -36,8 +36,21 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(CancelBtn);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    // Escape rejects a QDialog, which is what Cancel does.
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    // Escape and the close button reject a QDialog, which is what Cancel does.
+    connect(CancelBtn, &QPushButton::clicked, this, &TOKBottomDlg::reject);
+}
+
+void TOKBottomDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the screen, not on the window.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    if (FormActivate) FormActivate();
+}
+
+void TOKBottomDlg::reject() {
+    if (CancelBtnClick) CancelBtnClick();
+    QDialog::reject();
 }
 
 }  // namespace vl48

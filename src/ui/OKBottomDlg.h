@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -18,6 +19,16 @@ public:
     QLabel* Label2 = nullptr;
     QPushButton* CancelBtn = nullptr;
     int Tag = 0;  // reconnection pending: 1 while the dialog is up
+
+    // The window's handlers: FormActivate when the dialog comes up, CancelBtnClick for Cancel,
+    // Escape and the window's close button alike.
+    std::function<void()> FormActivate;
+    std::function<void()> CancelBtnClick;
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace vl48

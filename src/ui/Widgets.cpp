@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "config/Cp1250.h"
+
 namespace vl48 {
 
 TMaskEdit::TMaskEdit(const QString& mask, QWidget* parent, QChar blank) : QLineEdit(parent) {
@@ -18,6 +20,11 @@ void TMaskEdit::setMaskedText(const QString& text) {
     // With a space as the blank character, each character lands in its own position; a blank
     // stays a blank instead of being squeezed out.
     setText(text);
+}
+
+void TMaskEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) emit enterPressed();
+    QLineEdit::keyPressEvent(event);
 }
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}
@@ -44,7 +51,11 @@ void TSpinEdit::focusOutEvent(QFocusEvent* event) {
 
 TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent) {
     setCalendarPopup(true);
-    setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    // The regional short format, but never a two-digit year: 16 must not come back as 1916.
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    setDisplayFormat(format);
     connect(this, &QDateEdit::dateChanged, this, [this](const QDate& date) {
         if (!m_quiet) emit userDateChanged(date);
     });
@@ -54,6 +65,25 @@ void TDatePicker::setDateQuietly(const QDate& date) {
     m_quiet = true;
     setDate(date);
     m_quiet = false;
+}
+
+void TDatePicker::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDateEdit::keyPressEvent(event);
+        return;
+    }
+    // Enter first makes the picker take what was typed, announcing the date again even when it
+    // has not changed; the date is stored right after, so that is no change to mark.
+    m_quiet = true;
+    QDateEdit::keyPressEvent(event);
+    m_quiet = false;
+    emit enterPressed();
+}
+
+QValidator::State Cp1250Validator::validate(QString& input, int&) const {
+    for (const QChar c : input)
+        if (!cp1250CanEncode(c)) return Invalid;
+    return Acceptable;
 }
 
 QLabel* makeChangeMark(const QString& name, const QString& text, QWidget* parent) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QValidator>
 
 namespace vl48 {
 
@@ -23,6 +24,13 @@ public:
     QString maskedText() const;
     // Puts a fixed-width text in place, position by position (" 1,50", "-050").
     void setMaskedText(const QString& text);
+
+signals:
+    // Enter or Return, whatever the field holds (the key then goes on to the field).
+    void enterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A spin edit that tells Enter apart: the key raises enterPressed() after setting CommitMark,
@@ -55,9 +63,20 @@ public:
 
 signals:
     void userDateChanged(const QDate& date);
+    void enterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_quiet = false;
+};
+
+// Lets through only text the transmitter can store: characters of Windows-1250.
+class Cp1250Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
 };
 
 // The red "x" beside a field with an unsaved change; hidden at start.

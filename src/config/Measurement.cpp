@@ -1,0 +1,37 @@
+// Measuring on request: the input value and the terminal temperature, once per click.
+#include <QLabel>
+
+#include "config/NumberTexts.h"
+#include "ui/FrmMain.h"
+
+namespace vl48 {
+
+namespace {
+constexpr int32_t FaultFrom = 655350;  // from here up the reply is a fault code
+constexpr int32_t FaultHigh = 655351;
+constexpr int32_t FaultLow = 655352;
+}  // namespace
+
+void TFrmMain::BtnMeasTempClick() {
+    HandlerScope scope(*this);
+    Frame reply;
+    if (Send(CmdMeasure, 0, reply)) {
+        const int32_t value = replyLong(reply);
+        if (value < FaultFrom)
+            LblMeasIN->setText(scaledText(value, 2));
+        else if (value == FaultHigh)
+            LblMeasIN->setText(QStringLiteral("Err +T"));
+        else if (value == FaultLow)
+            LblMeasIN->setText(QStringLiteral("Err -T"));
+    } else {
+        writeFailed();
+    }
+    // After a failure above the port is closed and this exchange ends the handler with the
+    // closed-port error.
+    if (Send(CmdTemp, 0, reply))
+        LblMeasTE->setText(scaledText(replySignedWord(reply), 1));
+    else
+        writeFailed();
+}
+
+}  // namespace vl48

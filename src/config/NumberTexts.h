@@ -1,0 +1,32 @@
+// Texts of numbers as the window shows them: fixed-width masked-field texts of the cells, and
+// scaled integers ("0.#", "0.##", "0.###") without rounding error.
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <cstdint>
+
+namespace vl48 {
+
+// n / 10^decimals with at most `decimals` places, trailing zeros dropped, at least one integer
+// digit: 2345,2 -> "23,45"; -200,1 -> "-20"; -5,1 -> "-0,5".
+QString scaledText(int64_t n, int decimals, QChar separator);
+// The same with the regional decimal separator.
+QString scaledText(int64_t n, int decimals);
+
+// Masked-field texts of the cells: one digit less for non-positive values, so that with the
+// minus sign the width is the same.
+QString rangeText(int value);         // "%.3d" / "%.4d": -50 -> "-050", 0 -> "000", 450 -> "0450"
+QString compTempText(int value);      // "%.2d" / "%.3d": -5 -> "-05", 0 -> "00", 25 -> "025"
+QString lineResText(int hundredths);  // "%5.2f" of value/100 with a comma: 150 -> " 1,50"
+
+}  // namespace vl48
+
+namespace vl48 {
+
+// Readings of masked-field texts whose blanks have become "0": "-050" -> -50, "0005" -> 5.
+int maskedInteger(const QString& text);
+// Ohms with a decimal comma to hundredths: "01,50" -> 150, "-9,99" -> -999.
+int maskedHundredths(const QString& text);
+
+}  // namespace vl48

@@ -1,0 +1,246 @@
+#include "ConfigFile.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+#include <limits>
+
+#include "config/Cp1250.h"
+#include "config/MemoryMap.h"
+
+namespace vl48 {
+
+namespace {
+
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+
+// A decimal integer as the file holds it: an optional sign and digits, nothing around them, and
+// within 32 bits. Anything else is a conversion error, never a silent 0.
+bool parseCode(const QString& text, int& value) {
+    int i = 0;
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (negative || text.startsWith(QLatin1Char('+'))) i = 1;
+    if (i >= text.size()) return false;
+    qint64 magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+        magnitude = magnitude * 10 + (c.unicode() - '0');
+        if (magnitude > qint64(std::numeric_limits<int>::max()) + 1) return false;
+    }
+    const qint64 signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<int>::max()) return false;
+    value = int(signedValue);
+    return true;
+}
+
+QString noteForFile(const QString& note) {
+    QString text = note.left(NoteMaxLength);
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+    return text;
+}
+
+// One line of the file without its line end. Past the end of the file it is empty; a line
+// longer than the limit keeps its start and loses the rest. CR LF ends a line, and so does a
+// lone LF or CR, so a file edited elsewhere still reads line by line. False on a read error.
+bool readLine(QIODevice& in, QByteArray& line) {
+    line.clear();
+    char c = 0;
+    while (true) {
+        if (!in.getChar(&c)) return in.atEnd();
+        if (c == '\n') return true;
+        if (c == '\r') {
+            char next = 0;
+            if (in.peek(&next, 1) == 1 && next == '\n') in.getChar(&next);
+            return true;
+        }
+        if (line.size() < ConfigFileLineLimit) line.append(c);
+    }
+}
+
+}  // namespace
+
+QString configDateFormat() {
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QString configDateText(const QDate& date) { return QLocale().toString(date, configDateFormat()); }
+
+QDate configDateFromText(const QString& text) {
+    const QString formats[] = {configDateFormat(), QStringLiteral("d.M.yyyy"),
+                               QStringLiteral("yyyy-MM-dd")};
+    for (const QString& format : formats) {
+        const QDate date = QLocale().toDate(text, format);
+        if (date.isValid()) return date;
+    }
+    return {};
+}
+
+QByteArray configFileLine(const ConfigFileValues& v, int line) {
+    QString text;
+    switch (line) {
+        case 1:
+            text = QString::number(v.inputType);
+            break;
+        case 2:
+            text = QString::number(v.outputType);
+            break;
+        case 3:
+            text = QString::number(v.sensorFault);
+            break;
+        case 4:
+            text = v.rangeBegin;
+            break;
+        case 5:
+            text = v.rangeEnd;
+            break;
+        case 6:
+            text = QString::number(v.filter);
+            break;
+        case 7:
+            text = QString::number(v.compMode);
+            break;
+        case 8:
+            text = v.compTemp;
+            break;
+        case 9:
+            text = QString::number(v.outputLimit);
+            break;
+        case 10:
+            text = QString::number(v.wiring);
+            break;
+        case 11:
+            text = configDateText(v.date);
+            break;
+        case 12:
+            text = noteForFile(v.note);
+            break;
+        case 13:
+            text = v.lineRes;
+            break;
+        default:
+            return {};
+    }
+    return toCp1250(text) + LineEnd;
+}
+
+QByteArray configFileBytes(const ConfigFileValues& values) {
+    QByteArray bytes;
+    for (int line = 1; line <= ConfigFileLines; ++line) bytes += configFileLine(values, line);
+    return bytes;
+}
+
+QString saveConfigFile(const QString& path, const ConfigFileValues& values) {
+    QSaveFile file(path);
+    // Unbuffered, so that a write that fails (a full disk) is seen at its own line: Qt's saved
+    // file does not notice a failure of the buffered rest written out while it is committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
+    for (int line = 1; line <= ConfigFileLines; ++line) {
+        const QByteArray bytes = configFileLine(values, line);
+        // A short write is no error yet; writing the rest tells whether the disk refuses it.
+        for (qint64 done = 0; done < bytes.size();) {
+            const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+            if (n <= 0) {
+                const QString error = file.errorString();
+                file.cancelWriting();
+                return error;
+            }
+            done += n;
+        }
+    }
+    // Only the commit replaces the earlier file, and only once every byte is on the disk.
+    if (!file.commit()) return file.errorString();
+    return {};
+}
+
+ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest, const QDate& latest) {
+    ConfigFileLoad load;
+    ConfigFileValues& v = load.values;
+    QByteArray bytes;
+    for (int line = 1; line <= ConfigFileLines; ++line) {
+        if (!readLine(in, bytes)) {
+            load.error = in.errorString();
+            return load;
+        }
+        const QString text = fromCp1250(bytes);
+        int* code = nullptr;
+        switch (line) {
+            case 1:
+                code = &v.inputType;
+                break;
+            case 2:
+                code = &v.outputType;
+                break;
+            case 3:
+                code = &v.sensorFault;
+                break;
+            case 4:
+                v.rangeBegin = text;
+                break;
+            case 5:
+                v.rangeEnd = text;
+                break;
+            case 6:
+                code = &v.filter;
+                break;
+            case 7:
+                code = &v.compMode;
+                break;
+            case 8:
+                v.compTemp = text;
+                break;
+            case 9:
+                code = &v.outputLimit;
+                break;
+            case 10:
+                code = &v.wiring;
+                break;
+            case 11: {
+                const QDate date = configDateFromText(text);
+                if (!date.isValid() || date < earliest || date > latest) {
+                    load.error = notADateText(text);
+                    return load;
+                }
+                v.date = date;
+                break;
+            }
+            case 12:
+                // The transmitter has room for 30 characters; the rest could never be stored.
+                v.note = text.left(NoteMaxLength);
+                break;
+            case 13:
+                v.lineRes = text;
+                break;
+        }
+        if (code && !parseCode(text, *code)) {
+            load.error = notAnIntegerText(text);
+            return load;
+        }
+        load.linesRead = line;
+    }
+    return load;
+}
+
+ConfigFileLoad loadConfigFile(const QString& path, const QDate& earliest, const QDate& latest) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ConfigFileLoad failed;
+        failed.error = file.errorString();
+        return failed;
+    }
+    return readConfigFile(file, earliest, latest);
+}
+
+QString notAnIntegerText(const QString& text) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
+QString notADateText(const QString& text) {
+    return QStringLiteral("'%1' is not a valid date").arg(text);
+}
+
+}  // namespace vl48

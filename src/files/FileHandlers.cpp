@@ -1,0 +1,134 @@
+// Saving and loading configuration files: the basic tab saves the connected transmitter as the
+// tool holds it, the bulk tab saves and loads its own controls. Loading fills only the bulk tab;
+// nothing reaches a transmitter before the upload.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "files/ConfigFile.h"
+#include "ui/FrmMain.h"
+#include "ui/Widgets.h"
+
+namespace vl48 {
+
+namespace {
+
+// A code the list does not offer (filter 3, input type 19, a file's 25) shows no entry, and no
+// leftover text either: an empty list is what "nothing selected" looks like.
+void selectCode(QComboBox* list, int code) {
+    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
+    if (list->currentIndex() < 0) list->clearEditText();
+}
+
+}  // namespace
+
+void TFrmMain::BtnConfSaveClick() {
+    const QString path = runFileDialog(SvDlg);
+    if (path.isEmpty()) return;
+    // What the tool holds for the connected transmitter: the record's codes, and the fields as
+    // they stand, a value typed but not yet stored with Enter included.
+    ConfigFileValues values;
+    values.inputType = Config.EEInputType;
+    values.outputType = Config.EEOutputType;
+    values.sensorFault = Config.EESensorFault;
+    values.rangeBegin = MskEdtTempBegin->maskedText();
+    values.rangeEnd = MskEdtTempEnd->maskedText();
+    values.filter = Config.EEFilter;
+    values.compMode = Config.EECompMode;
+    values.compTemp = MskEdtTcldEnd->maskedText();
+    values.outputLimit = Config.EEOutputLimit;
+    values.wiring = Config.EEWiring;
+    values.date = DtTmPicker->date();
+    values.note = EdtNote->text();
+    values.lineRes = MskEdtResComp->maskedText();
+    const QString error = saveConfigFile(path, values);
+    if (!error.isEmpty()) showMessage(MsgKind::Error, error);
+}
+
+void TFrmMain::BtnConf1SaveClick() {
+    const QString path = runFileDialog(SvDlg);
+    if (path.isEmpty()) return;
+    ConfigFileValues values;
+    values.inputType = CmbInputSignal->currentIndex();
+    values.outputType = CmbOutputSignal->currentIndex();
+    values.sensorFault = CmbSensorErr->currentIndex();
+    values.rangeBegin = MskEdtMinTemp->maskedText();
+    values.rangeEnd = MskEdtMaxTemp->maskedText();
+    values.filter = CmbFiltration->currentIndex();
+    values.compMode = CmbCompTerm->currentIndex();
+    values.compTemp = MskEdtSetTemp->maskedText();
+    values.outputLimit = CmbOutputLimit->currentIndex();
+    values.wiring = CmbSensorWire->currentIndex();
+    values.date = DtPckrConf->date();
+    values.note = EdtNoteConf->text();
+    values.lineRes = MskEdtCompRes->maskedText();
+    const QString error = saveConfigFile(path, values);
+    if (!error.isEmpty()) showMessage(MsgKind::Error, error);
+}
+
+void TFrmMain::BtnConfLoadClick() {
+    const QString path = runFileDialog(OpDlg);
+    if (path.isEmpty()) return;
+    const ConfigFileLoad load =
+        loadConfigFile(path, DtPckrConf->minimumDate(), DtPckrConf->maximumDate());
+    // The lines before a bad one stay loaded, as they were read one after another.
+    const ConfigFileValues& v = load.values;
+    for (int line = 1; line <= load.linesRead; ++line) {
+        switch (line) {
+            case 1:
+                selectCode(CmbInputSignal, v.inputType);
+                break;
+            case 2:
+                selectCode(CmbOutputSignal, v.outputType);
+                break;
+            case 3:
+                selectCode(CmbSensorErr, v.sensorFault);
+                break;
+            case 4:
+                MskEdtMinTemp->setMaskedText(v.rangeBegin);
+                break;
+            case 5:
+                MskEdtMaxTemp->setMaskedText(v.rangeEnd);
+                break;
+            case 6:
+                selectCode(CmbFiltration, v.filter);
+                break;
+            case 7:
+                selectCode(CmbCompTerm, v.compMode);
+                break;
+            case 8:
+                MskEdtSetTemp->setMaskedText(v.compTemp);
+                break;
+            case 9:
+                selectCode(CmbOutputLimit, v.outputLimit);
+                break;
+            case 10:
+                selectCode(CmbSensorWire, v.wiring);
+                break;
+            case 11:
+                DtPckrConf->setDateQuietly(v.date);
+                break;
+            case 12:
+                EdtNoteConf->setText(v.note);
+                break;
+            case 13:
+                MskEdtCompRes->setMaskedText(v.lineRes);
+                break;
+        }
+    }
+    if (!load.error.isEmpty()) showMessage(MsgKind::Error, load.error);
+}
+
+void TFrmMain::connectFileHandlers() {
+    connect(BtnConfSave, &QPushButton::clicked, this, &TFrmMain::BtnConfSaveClick);
+    connect(BtnConf1Save, &QPushButton::clicked, this, &TFrmMain::BtnConf1SaveClick);
+    connect(BtnConfLoad, &QPushButton::clicked, this, &TFrmMain::BtnConfLoadClick);
+    connect(BtnEdtConf, &QPushButton::clicked, this, &TFrmMain::BtnEdtConfClick);
+    connect(BtnUploadConf, &QPushButton::clicked, this, &TFrmMain::BtnUploadConfClick);
+    connect(SpdBtnEraseForm, &QPushButton::clicked, this, &TFrmMain::SpdBtnEraseFormClick);
+    connect(SpdBtnLoadData, &QPushButton::clicked, this, &TFrmMain::SpdBtnLoadDataClick);
+    // The bulk note goes into transmitters as it stands: refuse at entry what they cannot store.
+    EdtNoteConf->setValidator(new Cp1250Validator(EdtNoteConf));
+}
+
+}  // namespace vl48

@@ -1,0 +1,85 @@
+// Line errors and automatic reconnection: a pulled cable either ends the connection with a
+// message, or (with automatic reconnection ticked) waits in a dialog for the next transmitter and
+// connects to it by itself.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/FrmMain.h"
+#include "ui/OKBottomDlg.h"
+
+namespace vl48 {
+
+void TFrmMain::ComPortLineError(TLineErrors) {
+    if (OKBottomDlg->Tag != 0) return;  // already waiting for a transmitter
+    if (m_handlerDepth > 0) {
+        // A handler is still in the middle of its work; it sees its exchange fail now, and the
+        // line error is dealt with once it has returned.
+        m_lineErrorPending = true;
+        return;
+    }
+    if (ChckBxAutoCon->isChecked()) {
+        PanelSettings->hide();
+        PanelConnect->show();
+        OKBottomDlg->exec();
+        return;
+    }
+    showMessage(MsgKind::Error, MsgCable);
+    ComPort->setActive(false);
+    ShowConnect();
+}
+
+void TFrmMain::OKBottomDlgFormActivate() {
+    OKBottomDlg->Tag = 1;
+    TmrReConn->start();
+}
+
+void TFrmMain::OKBottomDlgCancelBtnClick() {
+    TmrReConn->stop();
+    OKBottomDlg->Tag = 0;
+    ShowConnect();
+}
+
+void TFrmMain::TmrReConnTimer() {
+    ComPort->setActive(false);
+    try {
+        ComPort->setActive(true);
+    } catch (const EComError&) {
+        return;  // nothing plugged in yet; try again at the next tick
+    }
+    link->drawFrameTag();
+    if (!Send(CmdIdentify, 0)) return;  // the port stays open until the next tick closes it
+
+    TmrReConn->stop();
+    // The pending flag stays up until the dialog has closed, so line errors met while
+    // connecting cannot open a second dialog; the dialog closes however Connect ends.
+    const auto closeDialog = [this] {
+        OKBottomDlg->accept();
+        OKBottomDlg->Tag = 0;
+    };
+    try {
+        Connect();
+    } catch (...) {
+        closeDialog();
+        throw;
+    }
+    closeDialog();
+}
+
+void TFrmMain::connectConnectionHandlers() {
+    connect(BtnConnect, &QPushButton::clicked, this, &TFrmMain::BtnConnectClick);
+    connect(CmbBxPort->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { CmbBxPortKeyPress(Qt::Key_Return); });
+    connect(TmrReConn, &QTimer::timeout, this, [this] {
+        HandlerScope scope(*this);
+        TmrReConnTimer();
+    });
+    connect(ComPort, &TComPort::OnLineError, this, &TFrmMain::ComPortLineError);
+    OKBottomDlg->FormActivate = [this] { OKBottomDlgFormActivate(); };
+    OKBottomDlg->CancelBtnClick = [this] { OKBottomDlgCancelBtnClick(); };
+    link->onExchangeTime = [this](qint64 ms) { setPanel(2, QString::number(ms) + " ms"); };
+}
+
+}  // namespace vl48
