@@ -24,47 +24,14 @@ protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         WindowTest::SetUp();
-        choosePort();
-        window->BtnConnectClick();
-        ASSERT_TRUE(window->PanelSettings->isVisible()) << messageTexts().join("|").toStdString();
-        messages.clear();
-        sim->clearLog();
+        connectToTransmitter();
     }
     void TearDown() override {
         WindowTest::TearDown();
         QLocale::setDefault(QLocale::c());
     }
-    // The cell writes the transmitter received, as (address, value).
-    std::vector<CellWrite> writes() const {
-        std::vector<CellWrite> out;
-        for (const auto& f : sim->requests())
-            if (f.cmd() == CmdWriteCell)
-                out.push_back({f.bytes[2], uint16_t((f.bytes[3] << 8) | f.bytes[4])});
-        return out;
-    }
-    // Clicks where a person would: a radio button or check box on its indicator (its middle may
-    // be empty space of a wide column), a push button anywhere.
-    void click(QAbstractButton* b) {
-        const bool indicator = qobject_cast<QRadioButton*>(b) || qobject_cast<QCheckBox*>(b);
-        QTest::mouseClick(b, Qt::LeftButton, {},
-                          indicator ? QPoint(6, b->height() / 2) : b->rect().center());
-    }
-    void typeInto(TMaskEdit* field, const QString& text) {
-        field->setFocus();
-        field->selectAll();
-        field->setCursorPosition(0);
-        QTest::keyClicks(field, text);
-    }
+    std::vector<CellWrite> writes() const { return cellWrites(); }
     void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
-    // Types any text, letters beyond ASCII included, key by key.
-    void typeText(QWidget* w, const QString& text) {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w, &press);
-            QApplication::sendEvent(w, &release);
-        }
-    }
 };
 
 }  // namespace

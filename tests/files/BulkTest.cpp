@@ -81,37 +81,13 @@ protected:
         QLocale::setDefault(QLocale::c());
     }
 
-    void connectTransmitter() {
-        choosePort();
-        window->BtnConnectClick();
-        ASSERT_TRUE(window->PanelSettings->isVisible()) << messageTexts().join("|").toStdString();
-        messages.clear();
-        sim->clearLog();
-    }
+    void connectTransmitter() { connectToTransmitter(); }
     void showTab(QWidget* tab) { window->PageControl1->setCurrentWidget(tab); }
 
-    // Clicks where a person would: a radio button or check box on its indicator, a push
-    // button in its middle.
-    void click(QAbstractButton* b) {
+    // Only what a person can reach can be clicked.
+    void clickVisible(QAbstractButton* b) {
         ASSERT_TRUE(b->isVisible() && b->isEnabled()) << b->objectName().toStdString();
-        const bool indicator = qobject_cast<QRadioButton*>(b) || qobject_cast<QCheckBox*>(b);
-        QTest::mouseClick(b, Qt::LeftButton, {},
-                          indicator ? QPoint(6, b->height() / 2) : b->rect().center());
-    }
-    void typeInto(TMaskEdit* field, const QString& text) {
-        field->setFocus();
-        field->selectAll();
-        field->setCursorPosition(0);
-        QTest::keyClicks(field, text);
-    }
-    // Types any text, letters beyond ASCII included, key by key.
-    void typeText(QWidget* w, const QString& text) {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w, &press);
-            QApplication::sendEvent(w, &release);
-        }
+        click(b);
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -133,21 +109,21 @@ protected:
         writeFile(path(name), bytes);
         showTab(window->TabAdvanceFunc);
         fileDialogAnswers << path(name);
-        click(window->BtnConfLoad);
+        clickVisible(window->BtnConfLoad);
     }
     void saveBulk(const QString& file) {
         showTab(window->TabAdvanceFunc);
         fileDialogAnswers << file;
-        click(window->BtnConf1Save);
+        clickVisible(window->BtnConf1Save);
     }
     void saveBasic(const QString& file) {
         showTab(window->TabBasicSet);
         fileDialogAnswers << file;
-        click(window->BtnConfSave);
+        clickVisible(window->BtnConfSave);
     }
     void upload() {
         showTab(window->TabAdvanceFunc);
-        click(window->BtnUploadConf);
+        clickVisible(window->BtnUploadConf);
     }
 
     // What the bulk tab shows, control by control.
@@ -198,14 +174,7 @@ protected:
                 w.MskEdtCompRes};
     }
 
-    // The cell writes the transmitter received, as (address, value).
-    std::vector<CellWrite> writes() const {
-        std::vector<CellWrite> out;
-        for (const auto& f : sim->requests())
-            if (f.cmd() == CmdWriteCell)
-                out.push_back({f.bytes[2], uint16_t((f.bytes[3] << 8) | f.bytes[4])});
-        return out;
-    }
+    std::vector<CellWrite> writes() const { return cellWrites(); }
     // The frames those writes must be, byte for byte, the CRC by the simulator's own routine.
     std::vector<std::string> writeFrames(const std::vector<CellWrite>& cells) const {
         std::vector<std::string> out;
@@ -231,7 +200,7 @@ protected:
     // Puts the bulk tab into edit mode, as the person would before changing it.
     void startEditing() {
         showTab(window->TabAdvanceFunc);
-        if (window->BtnEdtConfTag != 1) click(window->BtnEdtConf);
+        if (window->BtnEdtConfTag != 1) clickVisible(window->BtnEdtConf);
     }
     // Every list with an entry, the date inside what the basic tab can show.
     void selectEveryList() {
@@ -293,7 +262,7 @@ TEST_F(Bulk, LoadingTheSavedFileRestoresEveryControl) {
     window->EdtNoteConf->setText("other");
     ASSERT_NE(bulkState(), saved);
     fileDialogAnswers << path("round.vl4");
-    click(window->BtnConfLoad);
+    clickVisible(window->BtnConfLoad);
     EXPECT_EQ(bulkState(), saved);
     EXPECT_EQ(dialogs, (std::vector<QFileDialog*>{window->SvDlg, window->OpDlg}));
     EXPECT_TRUE(messages.empty());
@@ -321,7 +290,7 @@ TEST_F(Bulk, SavingTheBasicTabTakesTheRecordAndTheFieldsAsTheyStand) {
     sim->setCell(EEFilter, 0xFFFF);  // never written: saved as the record holds it
     connectTransmitter();
     showTab(window->TabBasicSet);
-    click(window->RdBtnPT100);
+    clickVisible(window->RdBtnPT100);
     ASSERT_EQ(window->Config.EEInputType, 8);
     // Typed, not stored with Enter: the file gets what the field shows, its blanks as zeros.
     typeInto(window->MskEdtTempBegin, "12");
@@ -355,7 +324,7 @@ TEST_F(Bulk, CzechNoteOfThirtyCharactersByteForByte) {
                                     "be\r"));
     window->EdtNoteConf->clear();
     fileDialogAnswers << path("note.vl4");
-    click(window->BtnConfLoad);
+    clickVisible(window->BtnConfLoad);
     EXPECT_EQ(window->EdtNoteConf->text(), note);
     EXPECT_TRUE(messages.empty());
 }
@@ -463,10 +432,10 @@ TEST_F(Bulk, CancellingEitherDialogChangesNothing) {
                       << ""
                       << "";
     showTab(window->TabAdvanceFunc);
-    click(window->BtnConf1Save);
-    click(window->BtnConfLoad);
+    clickVisible(window->BtnConf1Save);
+    clickVisible(window->BtnConfLoad);
     showTab(window->TabBasicSet);
-    click(window->BtnConfSave);
+    clickVisible(window->BtnConfSave);
     EXPECT_EQ(dialogs, (std::vector<QFileDialog*>{window->SvDlg, window->OpDlg, window->SvDlg}));
     EXPECT_EQ(bulkState(), bulk);
     EXPECT_EQ(basicState(), basic);
@@ -484,7 +453,7 @@ TEST_F(Bulk, FileThatCannotBeCreatedGivesThePlatformsText) {
     saveBasic(path("plain/a.vl4"));  // a file where a folder should be
     fileDialogAnswers << path("absent.vl4");
     showTab(window->TabAdvanceFunc);
-    click(window->BtnConfLoad);
+    clickVisible(window->BtnConfLoad);
     EXPECT_EQ(messageTexts(), (QStringList{"No such file or directory", "Not a directory",
                                            "No such file or directory"}));
     for (const auto& m : messages) EXPECT_EQ(m.kind, MsgKind::Error);
@@ -626,7 +595,7 @@ TEST_F(Bulk, FailedThirdWriteKeepsWhatWasStoredAndEndsTheConnection) {
     EXPECT_TRUE(window->RdBtn3wire->isChecked());
     sim->clearLog();
     showTab(window->TabBasicSet);
-    click(window->RdBtnPT100);
+    clickVisible(window->RdBtnPT100);
     EXPECT_EQ(writes(), (std::vector<CellWrite>{{EEInputType, 8}}));
 }
 
@@ -670,7 +639,7 @@ TEST_F(Bulk, AnErrorRaisedDuringTheUploadClearsUpdatingWhileConnected) {
     EXPECT_EQ(window->Config.EECompMode, 1) << "the step that raised updates nothing";
     sim->clearLog();
     showTab(window->TabBasicSet);
-    click(window->RdBtnPT1000);
+    clickVisible(window->RdBtnPT1000);
     EXPECT_EQ(writes(), (std::vector<CellWrite>{{EEInputType, 9}}));
 }
 
@@ -748,12 +717,12 @@ TEST_F(Bulk, EditModeTogglesTheThirteenControls) {
     showTab(window->TabAdvanceFunc);
     for (QWidget* control : bulkControls()) EXPECT_FALSE(control->isEnabled());
     EXPECT_EQ(window->BtnEdtConf->text(), "Editovat načtenou konfiguraci");
-    click(window->BtnEdtConf);
+    clickVisible(window->BtnEdtConf);
     EXPECT_EQ(window->BtnEdtConfTag, 1);
     for (QWidget* control : bulkControls())
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     EXPECT_EQ(window->BtnEdtConf->text(), "Ukončit editaci načtené konf.");
-    click(window->BtnEdtConf);
+    clickVisible(window->BtnEdtConf);
     EXPECT_EQ(window->BtnEdtConfTag, 0);
     for (QWidget* control : bulkControls())
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
@@ -762,9 +731,9 @@ TEST_F(Bulk, EditModeTogglesTheThirteenControls) {
     // Czech captions in English too; the switch itself leaves the mode alone.
     window->MSLanguageENClick();
     EXPECT_EQ(window->BtnEdtConf->text(), "Edit loaded configuration");
-    click(window->BtnEdtConf);
+    clickVisible(window->BtnEdtConf);
     EXPECT_EQ(window->BtnEdtConf->text(), "Ukončit editaci načtené konf.");
-    click(window->BtnEdtConf);
+    clickVisible(window->BtnEdtConf);
     EXPECT_EQ(window->BtnEdtConf->text(), "Editovat načtenou konfiguraci");
     for (QWidget* control : bulkControls()) EXPECT_FALSE(control->isEnabled());
     EXPECT_TRUE(requestsThenSentinel().empty());
@@ -784,7 +753,7 @@ TEST_F(Bulk, EraseEmptiesTheBasicTabAndWritesNothing) {
     const QStringList bulk = bulkState();
     sim->clearLog();
 
-    click(window->SpdBtnEraseForm);
+    clickVisible(window->SpdBtnEraseForm);
     EXPECT_EQ(basicState(),
               (QStringList{"ChckBxDaRest=0", "MskEdtTempBegin=\"    \"", "MskEdtTempEnd=\"    \"",
                            "MskEdtTcldEnd=\"   \"", "MskEdtResComp=\"  ,  \"",
@@ -799,8 +768,8 @@ TEST_F(Bulk, EraseEmptiesTheBasicTabAndWritesNothing) {
 
     // The groups are exclusive again, and choosing writes again.
     sim->clearLog();
-    click(window->RdBtnTermJ);
-    click(window->RdBtnTermK);
+    clickVisible(window->RdBtnTermJ);
+    clickVisible(window->RdBtnTermK);
     EXPECT_FALSE(window->RdBtnTermJ->isChecked());
     EXPECT_EQ(writes(), (std::vector<CellWrite>{{EEInputType, 0}, {EEInputType, 1}}));
 }
@@ -814,7 +783,7 @@ TEST_F(Bulk, ReloadReadsTheTransmitterAgainAndHidesTheHint) {
     sim->setCell(EERangeEnd, 500);
     sim->clearLog();
 
-    click(window->SpdBtnLoadData);
+    clickVisible(window->SpdBtnLoadData);
     std::vector<int> expectedCommands(18, CmdReadCell);
     expectedCommands.push_back(CmdReadNote);
     EXPECT_EQ(requestCommands(), expectedCommands);

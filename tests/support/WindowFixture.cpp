@@ -1,9 +1,15 @@
 #include "WindowFixture.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QTest>
 
 #include "ui/Application.h"
+#include "ui/Widgets.h"
 
 namespace vl48test {
 
@@ -38,6 +44,44 @@ QStringList WindowTest::messageTexts() const {
 
 void WindowTest::choosePort() {
     window->CmbBxPort->setCurrentText(QString::fromStdString(portPath()));
+}
+
+void WindowTest::connectToTransmitter() {
+    choosePort();
+    window->BtnConnectClick();
+    ASSERT_TRUE(window->PanelSettings->isVisible()) << messageTexts().join("|").toStdString();
+    messages.clear();
+    sim->clearLog();
+}
+
+std::vector<vl48::CellWrite> WindowTest::cellWrites() const {
+    std::vector<vl48::CellWrite> out;
+    for (const auto& f : sim->requests())
+        if (f.cmd() == vl48::CmdWriteCell)
+            out.push_back({f.bytes[2], uint16_t((f.bytes[3] << 8) | f.bytes[4])});
+    return out;
+}
+
+void WindowTest::click(QAbstractButton* button) {
+    const bool indicator = qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button);
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      indicator ? QPoint(6, button->height() / 2) : button->rect().center());
+}
+
+void WindowTest::typeInto(vl48::TMaskEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    field->setCursorPosition(0);
+    QTest::keyClicks(field, text);
+}
+
+void WindowTest::typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
 }
 
 }  // namespace vl48test

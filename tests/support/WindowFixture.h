@@ -7,7 +7,13 @@
 #include <vector>
 
 #include "SimFixture.h"
+#include "config/MemoryMap.h"
 #include "ui/FrmMain.h"
+
+class QAbstractButton;
+namespace vl48 {
+class TMaskEdit;
+}
 
 namespace vl48test {
 
@@ -25,6 +31,17 @@ protected:
     QStringList messageTexts() const;
     // The port of the simulator, typed into the port box.
     void choosePort();
+    // Connects to the simulator and starts the test from a clean log and no messages.
+    void connectToTransmitter();
+    // The cell writes (command 52) the transmitter received so far, in order.
+    std::vector<vl48::CellWrite> cellWrites() const;
+
+    // A person's input. Clicks land where a person clicks: a radio button or check box on its
+    // indicator (the middle of a wide one may be empty space), a push button in its middle.
+    static void click(QAbstractButton* button);
+    static void typeInto(vl48::TMaskEdit* field, const QString& text);
+    // Any text, letters beyond ASCII included, key by key.
+    static void typeText(QWidget* widget, const QString& text);
 
     std::unique_ptr<vl48::TFrmMain> window;
     std::vector<Message> messages;
