@@ -1,6 +1,7 @@
 // Making and ending the connection: identifying the transmitter, reading it, showing it, and the
 // one way back to the connection view.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -158,6 +159,12 @@ void TFrmMain::Connect() {
 }
 
 void TFrmMain::ShowConnect() {
+    // Leaving a field that drives the output releases it (and pauses): let that happen while
+    // the port is still open, instead of leaving the focus on a field about to be hidden.
+    if (QWidget* focus = QApplication::focusWidget(); focus && PanelSettings->isAncestorOf(focus))
+        focus->clearFocus();
+    resetOutputCorrection();
+    LblMeasMV->clear();  // a millivolt correction never uses the previous transmitter's reading
     PanelDACorr->hide();
     RdBtnNi891->hide();
     PanelPwd1->show();

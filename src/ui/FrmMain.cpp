@@ -91,6 +91,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     connectFormHandlers();
     connectEditingHandlers();
     connectFileHandlers();
+    connectServiceAccessHandlers();
+    connectServiceTerminalHandlers();
     FormCreate();
 }
 
@@ -248,10 +250,6 @@ void TFrmMain::SpdBtnDemoClick() {
 }
 
 void TFrmMain::MenuHelpClick() {}
-
-void TFrmMain::MSettingsServiceClick() { setTabShown(TabService, MSettingsService->isChecked()); }
-
-void TFrmMain::MSettingsDACorrClick() { setTabShown(TabDACorr, MSettingsDACorr->isChecked()); }
 
 void TFrmMain::MSLanguageCZClick() {
     SetLang(0);

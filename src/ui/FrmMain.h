@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "config/MemoryMap.h"
 #include "link/ComPort.h"
@@ -124,6 +125,36 @@ public:
     void BtnUploadConfClick();
     void SpdBtnEraseFormClick();
     void SpdBtnLoadDataClick();
+
+    // --- Service access and output correction (service/Access.cpp, service/OutputCorrection.cpp)
+    void MskEdtPwdKeyPress(int key);
+    void MskEdtPwd1KeyPress(int key);
+    // One set of handlers for the eight output-converter fields (SpnEdtAOIZeroChange ...
+    // SpnEdtAOUEndDACorrExit), bound through a table.
+    void outputFieldChange(TSpinEdit* field);
+    void outputFieldEnter(TSpinEdit* field);
+    void outputFieldKeyPress(TSpinEdit* field, int key);
+    void outputFieldExit(TSpinEdit* field);
+    void EEDACorr();
+    void SpdBtnEnableDACorrClick();
+    void SpdBtnUndoDACorrClick();
+
+    // --- Service terminal and input calibration (service/Terminal.cpp, service/Calibration.cpp)
+    void BtnRefreshClick();
+    void BtnReadADClick();
+    void BtnCommandClick();
+    void SpnEdtDAChange();
+    void SpnEdtDAEnter();
+    void SpnEdtDAExit();
+    void BtnADT75OffClick();
+    void BtnCalPT100BeginClick();
+    void BtnCalPT100EndClick();
+    void BtnCalPT1k0BeginClick();
+    void BtnCalPT1k0EndClick();
+    void BtnPT100SaveClick();
+    void BtnPT1KSaveClick();
+    void BtnOffsetClick();
+    void BtnCorrMVClick();
 
     // --- Reading the configuration and drawing the form (config/Reading.cpp, config/Form.cpp)
     void LoadEE();
@@ -441,6 +472,18 @@ private:
     void connectConnectionHandlers();
     void connectEditingHandlers();
     void connectFileHandlers();
+    void connectServiceAccessHandlers();
+    void connectServiceTerminalHandlers();
+    // Back to the start-up state of the output correction: bounds 0..16383, the calibration
+    // copy forgotten, nothing of one transmitter ever written into the next.
+    void resetOutputCorrection();
+
+    // State of the output correction (the transmitter's calibration copy) and of the input
+    // calibration (the measured start and end pairs), kept by their own units.
+    struct OutputCorrectionState;
+    struct CalibrationState;
+    std::shared_ptr<OutputCorrectionState> m_outputCorrection;  // made by its unit
+    std::shared_ptr<CalibrationState> m_calibration;
     // Shows the connection-lost message and ends the connection: the answer to a failed write.
     void writeFailed();
 

@@ -284,10 +284,14 @@ TEST_F(Reading, AFailedCellReadIsSilentAndLeavesItsFieldAsItWas) {
     storeDistinctConfiguration();
     window->Config.EEInputType = 7;
     window->Config.EEWiring = 0;
+    // What an earlier reading left in the fields (filled as the program fills them, so that
+    // nothing is driven or marked).
+    window->Updating = true;
     window->MskEdtTempBegin->setMaskedText("0123");
     window->MskEdtTcldEnd->setMaskedText("011");
     window->SpnEdtAOIZero->setValue(777);
     window->SpnEdtAOIZeroDACorr->setValue(778);
+    window->Updating = false;
     // Positions in the reading: cell 4 first, 30 fourth, 36 eighth, 40 tenth, 134 fourteenth.
     for (int k : {0, 3, 7, 9, 13}) sim->injectFault({Kind::NoReply}, k);
     window->LoadEE();
