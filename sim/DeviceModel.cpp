@@ -114,6 +114,20 @@ int32_t DeviceModel::measuredValue() const {
     return 0;
 }
 
+int32_t DeviceModel::milliVoltValue() const {
+    if (readings.milliVolt) {
+        return *readings.milliVolt;
+    }
+    const uint16_t inputType = word(kCellInputType);
+    if (inputType < 8) {
+        return 946;  // a type K junction at 23.45 degC against 0 degC: 0.946 mV
+    }
+    if (inputType <= 19) {
+        return 10913;  // a PT100 at 23.45 degC: 109.13 ohm
+    }
+    return 0;
+}
+
 uint16_t DeviceModel::adcValue(uint16_t configuration) const {
     if (auto it = readings.adc.find(configuration); it != readings.adc.end()) {
         return it->second;
@@ -169,7 +183,7 @@ Answer DeviceModel::execute(const uint8_t* request) {
         case kMeasured:
             return frame32(cmd, measuredValue());
         case kMilliVolt:
-            return frame32(cmd, readings.milliVolt);
+            return frame32(cmd, milliVoltValue());
         case kTerminalTemp:
             return frame16(cmd, static_cast<uint16_t>(readings.terminalTemp));
         case kAin1:

@@ -81,6 +81,7 @@ struct DeviceModel {
 
 private:
     int32_t measuredValue() const;
+    int32_t milliVoltValue() const;
     uint16_t adcValue(uint16_t configuration) const;
 
     std::array<uint8_t, 256> mem_{};

@@ -27,7 +27,10 @@ struct Readings {
     int16_t secondTemp = 231;    // command 245, 0.1 degC
     // command 248, x100 (degC, or ohm for the ohm meter); unset = derived from the input type
     std::optional<int32_t> measured;
-    int32_t milliVolt = 102;  // command 249, x100 (mV, or ohm for resistance inputs)
+    // command 249: thousandths of a millivolt for the thermocouple inputs (codes 0-7; the tool's
+    // millivolt correction takes it so, and a unit in calibration yields its nominal 11700),
+    // hundredths of an ohm for the resistance inputs. Unset: derived from the input type.
+    std::optional<int32_t> milliVolt;
     uint16_t ain1 = 12000, ain2 = 23000, ain3 = 34000;  // commands 251..253
     // command 246: result for a converter configuration word; words not listed get a value
     // derived from the word so that different words give different, repeatable results

@@ -55,6 +55,8 @@ void printUsage(std::ostream& out) {
            "  get ADDR                    show a memory cell\n"
            "  note TEXT                   set the note (the rest of the line)\n"
            "  measure VALUE|auto          measured value x100 (auto: from the input type)\n"
+           "  mv VALUE|auto               command 249: thousandths of a mV for thermocouples,\n"
+           "                              hundredths of an ohm for resistance inputs\n"
            "  temp VALUE                  terminal temperature in 0.1 degC\n"
            "  fault KIND [PARAM]          misbehave on the next request: noreply, badcrc,\n"
            "                              wrongecho, short N, late MS, stray HEXBYTES, unplug\n"
@@ -220,6 +222,20 @@ private:
             readings.measured = static_cast<int32_t>(*value);
             sim_.setReadings(readings);
             say("measured value " + std::to_string(*value));
+        } else if (word == "mv" && args.size() == 1) {
+            auto readings = sim_.readings();
+            if (args[0] == "auto") {
+                readings.milliVolt.reset();
+                sim_.setReadings(readings);
+                return say("command 249 follows the input type");
+            }
+            const auto value = parseNumber(args[0], INT32_MIN, INT32_MAX);
+            if (!value) {
+                return bad("mv VALUE: a 32-bit number or auto");
+            }
+            readings.milliVolt = static_cast<int32_t>(*value);
+            sim_.setReadings(readings);
+            say("command 249 answers " + std::to_string(*value));
         } else if (word == "temp" && args.size() == 1) {
             const auto value = parseNumber(args[0], INT16_MIN, INT16_MAX);
             if (!value) {

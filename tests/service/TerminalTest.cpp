@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTest>
+#include <cmath>
 #include <functional>
 
 #include "WindowFixture.h"
@@ -831,4 +832,21 @@ TEST_F(Service, AnotherTransmitterNeverUsesThePreviousReading) {
     click(window->BtnCorrMV);
     EXPECT_EQ(messageTexts(), QStringList{"'' is not a valid floating point value"});
     EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(Service, AThermocoupleInCalibrationKeepsTheNominalGain) {
+    // The simulator's own answer for a thermocouple input, in thousandths of a millivolt.
+    ASSERT_LT(sim->cell(EEInputType), 8);
+    click(window->BtnRefresh);
+    const QString measured = window->LblMeasMV->text();
+    ASSERT_FALSE(measured.isEmpty());
+    // The reference agrees with the transmitter: typed as the field takes it, "00,946".
+    const double m = QLocale().toDouble(measured);
+    const int thousandths = int(std::lround(m * 1000));
+    typeInto(window->MskEdtTrueMV, QStringLiteral("%1").arg(thousandths, 5, 10, QLatin1Char('0')));
+    messages.clear();
+    click(window->BtnCorrMV);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "11700");
+    EXPECT_EQ(sim->cell(EEMVCorr), 11700);
 }
