@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -18,10 +19,13 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
+#include <memory>
 
 #include "WindowFixture.h"
 #include "config/MemoryMap.h"
+#include "ui/OKBottomDlg.h"
 #include "ui/Widgets.h"
 
 // Texts in failure output as text, not as arrays of UTF-16 units.
@@ -209,6 +213,37 @@ protected:
                                 window->CmbOutputLimit, window->CmbSensorWire})
             list->setCurrentIndex(0);
         window->DtPckrConf->setDate(QDate(2012, 5, 6));
+    }
+
+    // Runs `action` from inside the reconnection dialog's own loop once the dialog is up. Should
+    // the dialog still be up a few seconds later, it is cancelled so that nothing hangs.
+    void whenDialogUp(std::function<void()> action) {
+        auto* poll = new QTimer(window.get());
+        auto since = std::make_shared<QElapsedTimer>();
+        auto acted = std::make_shared<bool>(false);
+        since->start();
+        QObject::connect(poll, &QTimer::timeout, window.get(), [=, this] {
+            const bool up = window->OKBottomDlg->isVisible();
+            if (up && !*acted) {
+                *acted = true;
+                action();
+                return;
+            }
+            const bool over = *acted && !up;
+            if (!over && since->elapsed() < 5000) return;
+            poll->stop();
+            poll->deleteLater();
+            if (up) window->OKBottomDlg->reject();
+        });
+        poll->start(10);
+    }
+    // The cells of DistinctWrites the simulated unit does not hold, as "address=value".
+    QStringList cellsNotHeld() const {
+        QStringList out;
+        for (const CellWrite& w : DistinctWrites)
+            if (sim->cell(w.address) != w.value)
+                out << QStringLiteral("%1=%2").arg(w.address).arg(sim->cell(w.address));
+        return out;
     }
 
     std::vector<QFileDialog*> dialogs;
@@ -708,6 +743,57 @@ TEST_F(Bulk, DateBefore2000RefusesTheUpload) {
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(writes().size(), DistinctWrites.size());
     EXPECT_EQ(window->DtTmPicker->date(), QDate(2000, 1, 1));
+}
+
+TEST_F(Bulk, SerialProgrammingOfThreeUnits) {
+    connectTransmitter();
+    load(DistinctFile);
+    startEditing();
+    showTab(window->TabAdvanceFunc);
+    clickVisible(window->ChckBxAutoCon);
+    ASSERT_TRUE(window->ChckBxAutoCon->isChecked());
+    const QStringList bulk = bulkState();
+    ASSERT_FALSE(cellsNotHeld().isEmpty()) << "a fresh unit must not hold the file already";
+    sim->clearLog();
+    upload();
+    EXPECT_EQ(requestsThenSentinel(), writeFrames(DistinctWrites)) << "unit 1";
+    EXPECT_EQ(cellsNotHeld(), QStringList{}) << "unit 1";
+    EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+
+    for (const uint16_t serial : {uint16_t(43), uint16_t(44)}) {
+        SCOPED_TRACE(serial);
+        bool acted = false;
+        whenDialogUp([&] {
+            acted = true;
+            vl48sim::Identity next;
+            next.serial = serial;
+            sim->plug(next);
+        });
+        sim->unplug();
+        const QString shown = QStringLiteral("%1").arg(serial, 5, 10, QChar('0'));
+        ASSERT_TRUE(vl48test::waitUntil(
+            [&] {
+                return acted && window->PanelSettings->isVisible() &&
+                       !window->OKBottomDlg->isVisible() && window->LblInfoSN->text() == shown;
+            },
+            8000))
+            << window->LblInfoSN->text().toStdString() << " "
+            << messageTexts().join("|").toStdString();
+        EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+        EXPECT_EQ(bulkState(), bulk) << "the bulk tab keeps its configuration";
+        EXPECT_EQ(window->BtnEdtConfTag, 1) << "and its edit mode";
+        for (QWidget* control : bulkControls()) EXPECT_TRUE(control->isEnabled());
+        EXPECT_TRUE(window->ChckBxAutoCon->isChecked());
+        ASSERT_FALSE(cellsNotHeld().isEmpty()) << "the new unit starts from factory defaults";
+
+        sim->clearLog();
+        upload();
+        EXPECT_EQ(requestsThenSentinel(), writeFrames(DistinctWrites));
+        EXPECT_EQ(cellsNotHeld(), QStringList{});
+        EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+        EXPECT_FALSE(window->Updating);
+        EXPECT_EQ(window->EdtNote->text(), QStringLiteral("Kotel č. 5"));
+    }
 }
 
 // --- Edit mode, erase and reload

@@ -221,7 +221,7 @@ TEST_F(SimTest, ReadingsAndIdentityAreEncodedMostSignificantFirst) {
     EXPECT_EQ(ask(request(247)), reply(247, 42));
     EXPECT_EQ(ask(request(250)), reply(250, 235));
     EXPECT_EQ(ask(request(245)), reply(245, 231));
-    EXPECT_EQ(ask(request(249)), reply(249, 102));
+    EXPECT_EQ(ask(request(249)), reply(249, 946));  // thermocouple K: thousandths of a mV
     EXPECT_EQ(ask(request(253)), reply(253, 34000));
     EXPECT_EQ(ask(request(248)), reply(248, 2345));
     sim->setCell(4, 18);  // ohm meter
@@ -537,4 +537,13 @@ TEST_F(SimTest, PacedExchangeTakesTheLineTimeAndNotMuchMore) {
         EXPECT_GE(port->arrivals.back() - port->arrivals.front(), 4 * kByteTime);
     }
     EXPECT_LT(fastest, lineTime + 3ms);
+}
+
+TEST_F(SimTest, MillivoltReadingFollowsTheInputType) {
+    sim->setCell(4, 8);  // PT100: hundredths of an ohm
+    EXPECT_EQ(ask(request(249)), reply(249, 10913));
+    vl48sim::Readings readings = sim->readings();
+    readings.milliVolt = -5;
+    sim->setReadings(readings);
+    EXPECT_EQ(ask(request(249)), reply(249, uint32_t(-5)));
 }

@@ -1,0 +1,171 @@
+// Time of "Nahrát konfiguraci" from the bulk tab against the simulator paced at 4800 baud, beside
+// the time the line itself needs for the same write exchanges; then serial programming of three
+// units with automatic reconnection, timed per unit from plugging it in to its upload done.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "Simulator.h"
+#include "ui/Application.h"
+#include "ui/FrmMain.h"
+#include "ui/OKBottomDlg.h"
+#include "ui/Widgets.h"
+
+namespace {
+
+constexpr int CmdWriteCell = 52;
+
+// Runs the event loop until pred() holds or the time is up; returns pred().
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    return pred();
+}
+
+size_t writeExchanges(const vl48sim::Simulator& sim) {
+    size_t n = 0;
+    for (const auto& f : sim.requests())
+        if (f.cmd() == CmdWriteCell) ++n;
+    return n;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vl48::TApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    vl48sim::Options options;
+    options.linkPath = dir.filePath("vl48").toStdString();
+    options.pace = true;
+    options.turnaroundMs = 0;
+    vl48sim::Simulator sim(options);
+    sim.start();
+
+    vl48::TFrmMain window;
+    int failures = 0;
+    window.messageHook = [&failures](vl48::MsgKind, const QString& text) {
+        ++failures;
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    };
+    window.show();
+    window.CmbBxPort->setCurrentText(QString::fromStdString(sim.linkPath()));
+    window.BtnConnectClick();
+    if (!window.PanelSettings->isVisibleTo(&window)) {
+        std::fprintf(stderr, "connection failed\n");
+        return 1;
+    }
+
+    // The bulk tab filled as a person would: every list chosen, the fields typed.
+    window.PageControl1->setCurrentWidget(window.TabAdvanceFunc);
+    if (window.BtnEdtConfTag != 1) window.BtnEdtConfClick();
+    window.CmbInputSignal->setCurrentIndex(10);
+    window.CmbOutputSignal->setCurrentIndex(1);
+    window.CmbSensorErr->setCurrentIndex(2);
+    window.CmbFiltration->setCurrentIndex(1);
+    window.CmbCompTerm->setCurrentIndex(2);
+    window.CmbOutputLimit->setCurrentIndex(1);
+    window.CmbSensorWire->setCurrentIndex(1);
+    window.MskEdtMinTemp->setMaskedText(QStringLiteral("-050"));
+    window.MskEdtMaxTemp->setMaskedText(QStringLiteral("0450"));
+    window.MskEdtSetTemp->setMaskedText(QStringLiteral("-05"));
+    window.MskEdtCompRes->setMaskedText(QStringLiteral("01,50"));
+    window.DtPckrConf->setDate(QDate(2017, 12, 24));
+    window.EdtNoteConf->setText(QStringLiteral("Kotelna 12"));  // 10 characters
+
+    std::vector<double> ms;
+    size_t exchanges = 0;
+    for (int i = 0; i < runs; ++i) {
+        sim.clearLog();
+        QElapsedTimer clock;
+        clock.start();
+        window.BtnUploadConfClick();
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+        exchanges = writeExchanges(sim);
+        if (failures || !window.PanelSettings->isVisibleTo(&window)) {
+            std::fprintf(stderr, "upload failed\n");
+            return 1;
+        }
+    }
+    const double byteMs = 10 * 1000.0 / 4800.0;
+    // Every write is a 7-byte request and a 7-byte reply.
+    const double lineMs = exchanges * 14 * byteMs;
+    const double med = median(ms);
+    std::printf("uploads              %d (%zu write exchanges each)\n", runs, exchanges);
+    std::printf("line time            %.1f ms (%zu x 14 bytes x 10 bits / 4800 baud)\n", lineMs,
+                exchanges);
+    std::printf("median upload        %.1f ms (fastest %.1f, slowest %.1f)\n", med,
+                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()));
+    std::printf("ratio                %.4f (goal: at most 1.05)\n", med / lineMs);
+
+    // Serial programming: pull the unit, plug the next, let the dialog reconnect, upload.
+    window.ChckBxAutoCon->setChecked(true);
+    std::vector<double> cycles;
+    for (uint16_t serial = 43; serial < 46; ++serial) {
+        QElapsedTimer clock;
+        bool plugged = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!plugged && window.OKBottomDlg->isVisible()) {
+                plugged = true;
+                vl48sim::Identity next;
+                next.serial = serial;
+                sim.plug(next);
+                clock.start();
+            }
+        });
+        poll.start(5);
+        // Should the reconnection go wrong, the dialog is cancelled rather than left waiting.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            if (window.OKBottomDlg->isVisible()) window.OKBottomDlg->reject();
+        });
+        guard.start(8000);
+        sim.unplug();
+        const QString shown = QStringLiteral("%1").arg(serial, 5, 10, QChar('0'));
+        if (!waitUntil(
+                [&] {
+                    return plugged && window.PanelSettings->isVisibleTo(&window) &&
+                           !window.OKBottomDlg->isVisible() && window.LblInfoSN->text() == shown;
+                },
+                10000)) {
+            std::fprintf(stderr, "reconnection to unit %d failed\n", serial);
+            return 1;
+        }
+        sim.clearLog();
+        window.BtnUploadConfClick();
+        cycles.push_back(clock.nsecsElapsed() / 1e6);
+        if (failures || writeExchanges(sim) != exchanges) {
+            std::fprintf(stderr, "upload to unit %d failed\n", serial);
+            return 1;
+        }
+    }
+    for (size_t i = 0; i < cycles.size(); ++i)
+        std::printf("unit %zu (serial %05zu)   %.1f ms from plug to upload done\n", i + 1,
+                    size_t(43 + i), cycles[i]);
+    std::printf("serial median        %.1f ms per unit\n", median(cycles));
+    std::printf(
+        "(each cycle includes the reconnection timer's wait of up to 1 s, the connection's "
+        "500 ms note pause and the %.1f ms line time of the upload)\n",
+        lineMs);
+    return 0;
+}
