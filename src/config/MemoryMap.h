@@ -90,6 +90,9 @@ extern const std::array<Code, 3> SensorFaultCodes;
 extern const std::array<Code, 3> CompModeCodes;
 extern const std::array<Code, 2> OutputLimitCodes;
 extern const std::array<Code, 2> WiringCodes;
+// The output converter is 14 bits wide: codes 0..16383.
+constexpr int OutputCodeMax = 16383;
+
 constexpr int InputTypeOhmMeter = 18;
 constexpr int InputTypeNi891 = 19;
 constexpr int FirstResistanceInputType = 8;  // codes below are the eight thermocouples

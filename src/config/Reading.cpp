@@ -16,9 +16,6 @@ namespace vl48 {
 
 namespace {
 
-// The output converter is 14 bits wide; a larger stored code would drive past its end.
-constexpr int OutputCodeMax = 16383;
-
 // A signed cell as its field can show it: the fixed-width fields have no room for more.
 int clampedCell(Cell cell, uint16_t word, int low, int high) {
     return std::clamp(cellValue(cell, word), low, high);

@@ -20,8 +20,6 @@ namespace vl48 {
 
 namespace {
 
-// The converter is 14 bits wide; a larger code would drive past its end.
-constexpr int OutputCodeMax = 16383;
 // How far the user may move a code away from its calibration copy.
 constexpr int CorrectionReach = 48;
 // 16383 gives 199 on the 0..200 bar.

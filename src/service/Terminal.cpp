@@ -38,7 +38,6 @@ constexpr int CommandRead = 0;
 constexpr int CommandWrite = 1;
 constexpr int CommandA75 = 2;
 
-constexpr int OutputCodeMax = 16383;  // 14-bit output converter
 constexpr unsigned long ReleasePauseMs = 100;
 
 void showTemperature(QLineEdit* field, int tenths, const QColor& background) {
