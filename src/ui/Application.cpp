@@ -6,7 +6,9 @@
 namespace vl48 {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationDisplayName(QStringLiteral("Nastavovací program ZK40_S"));
+    // The application's own title (task bar, message boxes). Set as the name rather than the
+    // display name: the platform would append a display name to every window title.
+    setApplicationName(QStringLiteral("Nastavovací program ZK40_S"));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
