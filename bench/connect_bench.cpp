@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "PacedSimulator.h"
 #include "Simulator.h"
 #include "ui/Application.h"
 #include "ui/FrmMain.h"
@@ -17,11 +18,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
     QTemporaryDir dir;
-    vl48sim::Options options;
-    options.linkPath = dir.filePath("vl48").toStdString();
-    options.pace = true;
-    vl48sim::Simulator sim(options);
-    sim.start();
+    const auto paced = startPacedSimulator(dir);
+    vl48sim::Simulator& sim = *paced;
     const int noteLength = sim.cell(88);
 
     vl48::TFrmMain window;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "PacedSimulator.h"
 #include "Simulator.h"
 #include "config/MemoryMap.h"
 #include "link/Link.h"
@@ -16,12 +17,8 @@ int main(int argc, char** argv) {
     const int exchanges = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
 
     QTemporaryDir dir;
-    vl48sim::Options options;
-    options.linkPath = dir.filePath("vl48").toStdString();
-    options.pace = true;
-    options.turnaroundMs = 0;
-    vl48sim::Simulator sim(options);
-    sim.start();
+    const auto paced = startPacedSimulator(dir);
+    vl48sim::Simulator& sim = *paced;
 
     vl48::TComPort port;
     port.setDeviceName(QString::fromStdString(sim.linkPath()));

@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "PacedSimulator.h"
 #include "Simulator.h"
 #include "ui/Application.h"
 #include "ui/FrmMain.h"
@@ -21,8 +22,6 @@
 #include "ui/Widgets.h"
 
 namespace {
-
-constexpr int CmdWriteCell = 52;
 
 // Runs the event loop until pred() holds or the time is up; returns pred().
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
@@ -36,7 +35,7 @@ bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
 size_t writeExchanges(const vl48sim::Simulator& sim) {
     size_t n = 0;
     for (const auto& f : sim.requests())
-        if (f.cmd() == CmdWriteCell) ++n;
+        if (f.cmd() == vl48::CmdWriteCell) ++n;
     return n;
 }
 
@@ -53,12 +52,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
     QTemporaryDir dir;
-    vl48sim::Options options;
-    options.linkPath = dir.filePath("vl48").toStdString();
-    options.pace = true;
-    options.turnaroundMs = 0;
-    vl48sim::Simulator sim(options);
-    sim.start();
+    const auto paced = startPacedSimulator(dir);
+    vl48sim::Simulator& sim = *paced;
 
     vl48::TFrmMain window;
     int failures = 0;

@@ -31,14 +31,8 @@ namespace {
 
 constexpr uint8_t Tag = 0x5A;
 
-// A request as the transmitter must receive it, its CRC computed by the simulator's own bitwise
-// routine rather than the tool's table.
 std::string request(uint8_t command, uint8_t d4) {
-    std::vector<uint8_t> bytes{command, Tag, 0, 0, d4};
-    const auto crc = uint16_t(~vl48sim::crc16Arc(bytes.data(), bytes.size()));
-    bytes.push_back(uint8_t(crc & 0xFF));
-    bytes.push_back(uint8_t(crc >> 8));
-    return vl48test::hex(bytes);
+    return vl48test::requestHex(command, Tag, 0, 0, d4);
 }
 
 // The seventeen configuration cells in the order the technician's bar walks through them.

@@ -95,15 +95,9 @@ protected:
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
-    static QByteArray fileBytes(const QString& path) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-        return f.readAll();
-    }
+    static QByteArray fileBytes(const QString& path) { return vl48test::fileBytes(path); }
     static void writeFile(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
+        vl48test::writeFileBytes(path, bytes);
     }
     QStringList folder() const {
         return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
@@ -182,14 +176,9 @@ protected:
     // The frames those writes must be, byte for byte, the CRC by the simulator's own routine.
     std::vector<std::string> writeFrames(const std::vector<CellWrite>& cells) const {
         std::vector<std::string> out;
-        for (const CellWrite& c : cells) {
-            std::vector<uint8_t> bytes{CmdWriteCell, window->link->FrameTag(), c.address,
-                                       uint8_t(c.value >> 8), uint8_t(c.value & 0xFF)};
-            const auto crc = uint16_t(~vl48sim::crc16Arc(bytes.data(), bytes.size()));
-            bytes.push_back(uint8_t(crc & 0xFF));
-            bytes.push_back(uint8_t(crc >> 8));
-            out.push_back(vl48test::hex(bytes));
-        }
+        for (const CellWrite& c : cells)
+            out.push_back(vl48test::requestHex(CmdWriteCell, window->link->FrameTag(), c.address,
+                                               uint8_t(c.value >> 8), uint8_t(c.value & 0xFF)));
         return out;
     }
     // Every request so far, closed by a presence query: once that is answered, anything the

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 
+#include "SimFixture.h"
 #include "files/ConfigFile.h"
 
 using namespace vl48;
@@ -43,16 +44,6 @@ protected:
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
         return readConfigFile(buffer);
-    }
-    static QByteArray fileBytes(const QString& path) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-        return f.readAll();
-    }
-    static void writeBytes(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
     }
 };
 
@@ -256,7 +247,7 @@ TEST_F(ConfigFile, SaveWritesTheFileAndLoadReadsIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.vl4");
     EXPECT_TRUE(saveConfigFile(path, sample()).isEmpty());
-    EXPECT_EQ(fileBytes(path), configFileBytes(sample()));
+    EXPECT_EQ(vl48test::fileBytes(path), configFileBytes(sample()));
     const ConfigFileLoad load = loadConfigFile(path);
     EXPECT_TRUE(load.error.isEmpty());
     EXPECT_EQ(load.values, sample());
@@ -264,7 +255,7 @@ TEST_F(ConfigFile, SaveWritesTheFileAndLoadReadsIt) {
     ConfigFileValues other = sample();
     other.note.clear();
     EXPECT_TRUE(saveConfigFile(path, other).isEmpty());
-    EXPECT_EQ(fileBytes(path), configFileBytes(other));
+    EXPECT_EQ(vl48test::fileBytes(path), configFileBytes(other));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.vl4"});
 }
 
@@ -282,7 +273,7 @@ TEST_F(ConfigFile, FileThatCannotBeCreatedOrOpenedGivesThePlatformText) {
 TEST_F(ConfigFile, FailedWriteLeavesTheEarlierFileWhole) {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.vl4");
-    writeBytes(path, "old content");
+    vl48test::writeFileBytes(path, "old content");
     // The disk fills up after 20 bytes: the write of the new file fails half-way. The limit
     // binds every user, root included, where a read-only folder would not.
     rlimit saved{};
@@ -295,7 +286,7 @@ TEST_F(ConfigFile, FailedWriteLeavesTheEarlierFileWhole) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(error, "File too large");
-    EXPECT_EQ(fileBytes(path), "old content");
+    EXPECT_EQ(vl48test::fileBytes(path), "old content");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.vl4"})
         << "no temporary file is left behind";
 }

@@ -39,14 +39,8 @@ const QString InvalidCopyCz =
 const QString InvalidCopyEn =
     QStringLiteral("The DA output calibration copy is not valid; nothing was written.");
 
-// A request as the transmitter must receive it, its CRC computed by the simulator's own bitwise
-// routine rather than the tool's table.
 std::string frame(uint8_t command, uint8_t d2, uint8_t d3, uint8_t d4) {
-    std::vector<uint8_t> bytes{command, Tag, d2, d3, d4};
-    const auto crc = uint16_t(~vl48sim::crc16Arc(bytes.data(), bytes.size()));
-    bytes.push_back(uint8_t(crc & 0xFF));
-    bytes.push_back(uint8_t(crc >> 8));
-    return vl48test::hex(bytes);
+    return vl48test::requestHex(command, Tag, d2, d3, d4);
 }
 std::string readOf(uint8_t cell) { return frame(25, 0, 0, cell); }
 std::string writeOf(uint8_t cell, uint16_t value) {

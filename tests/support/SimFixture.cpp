@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
 #include <cstdio>
 
@@ -25,6 +26,26 @@ std::string hex(const std::vector<uint8_t>& bytes) {
         out += buf;
     }
     return out;
+}
+
+std::string requestHex(uint8_t command, uint8_t tag, uint8_t d2, uint8_t d3, uint8_t d4) {
+    std::vector<uint8_t> bytes{command, tag, d2, d3, d4};
+    const auto crc = uint16_t(~vl48sim::crc16Arc(bytes.data(), bytes.size()));
+    bytes.push_back(uint8_t(crc & 0xFF));
+    bytes.push_back(uint8_t(crc >> 8));
+    return hex(bytes);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+    return f.readAll();
+}
+
+void writeFileBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 void SimTest::SetUp() {

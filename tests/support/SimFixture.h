@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -23,6 +24,15 @@ template <typename Container>
 std::string hexOf(const Container& c) {
     return hex(std::vector<uint8_t>(c.begin(), c.end()));
 }
+
+// A request as the transmitter must receive it, as hex, its CRC computed by the simulator's own
+// bitwise routine rather than the tool's table.
+std::string requestHex(uint8_t command, uint8_t tag, uint8_t d2, uint8_t d3, uint8_t d4);
+
+// Whole-file helpers for the file tests: the bytes of a file ("<missing>" when it cannot be
+// read), and a file written with exactly these bytes.
+QByteArray fileBytes(const QString& path);
+void writeFileBytes(const QString& path, const QByteArray& bytes);
 
 class SimTest : public ::testing::Test {
 protected:
