@@ -203,6 +203,15 @@ void TComPort::PortRead(uint8_t* buffer, int n) {
     }
 }
 
+bool TComPort::PortWaitInput(int ms) {
+    requireOpen();
+    if (m_port.bytesAvailable() > 0) return true;
+    if (m_port.waitForReadyRead(ms)) return true;
+    if (!m_open) raiseLost();
+    m_port.clearError();
+    return m_port.bytesAvailable() > 0;
+}
+
 void TComPort::PortDiscardInput() {
     if (!m_open) return;
     m_port.clear(QSerialPort::Input);

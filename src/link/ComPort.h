@@ -62,6 +62,8 @@ public:
     void PortRead(uint8_t* buffer, int n);
     // Throws away whatever has arrived unasked, without waiting for more.
     void PortDiscardInput();
+    // True when a byte is waiting, or arrives within `ms`.
+    bool PortWaitInput(int ms);
 
     // Total time-out of a transfer of n bytes.
     static int totalTimeoutMs(int n) { return ReadMultiplierMs * n + ReadConstantMs; }

@@ -41,8 +41,22 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     } catch (const EComError&) {
         failed = true;
     }
+    // A reply that missed its own exchange may still come, and arriving now it passes every
+    // check of this one (the same echo for the same command, a good CRC) with the previous
+    // request's value. The transmitter answers in turn, so a frame right behind the one read
+    // is the answer to this request: the last frame counts.
+    if (!failed && m_replyMayTrail) {
+        try {
+            while (m_port.PortWaitInput(TrailingReplyGapMs))
+                m_port.PortRead(reply.data(), FrameSize);
+        } catch (const EComError&) {
+            failed = true;
+        }
+    }
     reportTime(clock.elapsed());
-    return !failed && replyIsValid(reply, request[0]);
+    const bool good = !failed && replyIsValid(reply, request[0]);
+    m_replyMayTrail = !good;
+    return good;
 }
 
 bool Link::Send(uint8_t command, uint32_t data, Frame& reply) {

@@ -15,6 +15,9 @@ namespace vl48 {
 class Link {
 public:
     static constexpr int NotePauseMs = 500;
+    // After an exchange without a good reply, how long the next one waits behind the frame it
+    // has read for another one (a frame and a transmitter's turnaround at 4800 baud).
+    static constexpr int TrailingReplyGapMs = 50;
 
     explicit Link(TComPort& port);
 
@@ -52,6 +55,7 @@ private:
 
     TComPort& m_port;
     uint8_t m_frameTag = 1;
+    bool m_replyMayTrail = false;  // the last exchange got no good reply: it may still come
     std::mt19937 m_random;
 };
 

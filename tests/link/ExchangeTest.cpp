@@ -90,6 +90,26 @@ TEST_F(ExchangeTest, LateReplyFailsItsOwnExchangeAndIsNotTakenForTheNext) {
     EXPECT_EQ(replyWord(reply), 2) << "the late reply (input type 1) was taken for this cell";
 }
 
+TEST_F(ExchangeTest, LateReplyArrivingDuringTheNextExchangeIsNotTakenForItsReply) {
+    // The reply comes 200 ms after its exchange gave up, while the next request waits for its
+    // own: the transmitter answers that one right behind.
+    sim->setCell(EERangeBegin, 111);
+    sim->setCell(EERangeEnd, 222);
+    sim->setCell(EEFilter, 3);
+    vl48sim::Fault late{Kind::LateReply};
+    late.delayMs = TComPort::totalTimeoutMs(FrameSize) + 200;
+    sim->injectFault(late);
+    Frame reply;
+    EXPECT_FALSE(link.Send(CmdReadCell, EERangeBegin, reply));
+    ASSERT_TRUE(link.Send(CmdReadCell, EERangeEnd, reply));
+    EXPECT_EQ(replyWord(reply), 222) << "the late reply (111) was taken for this cell";
+    // Once an exchange has gone well, nothing more is waited for.
+    ASSERT_TRUE(link.Send(CmdReadCell, EEFilter, reply));
+    EXPECT_EQ(replyWord(reply), 3);
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_LT(times[2], Link::TrailingReplyGapMs);
+}
+
 TEST_F(ExchangeTest, StrayBytes) {
     // Unasked bytes waiting on the line are thrown away before the next request.
     sim->sendStray({0x19, 0x00, 0x00, 0x00, 0x07});
