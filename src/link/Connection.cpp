@@ -43,8 +43,6 @@ constexpr DeviceType DeviceTypes[] = {
 
 // Measured values from this code up are fault codes at connection.
 constexpr int32_t MeasureFaultFrom = 327670;
-constexpr int32_t MeasureFaultHigh = 327671;
-constexpr int32_t MeasureFaultLow = 327672;
 
 }  // namespace
 
@@ -95,15 +93,10 @@ void TFrmMain::Connect() {
 
     if (!Send(CmdFirmware, 0, reply)) return lost();
     const int32_t firmware = replyLong(reply);
-    const QString digits = QString::number(firmware);
     if (firmware > 1310000000) RdBtnNi891->show();
-    LblInfoFW->setText(digits.mid(0, 4).insert(1, QLatin1Char('.')));
-    const QString date = digits.mid(4, 6);
-    LblInfoDate->setText(date.mid(0, 2) + QLatin1Char('.') + date.mid(2, 2) +
-                         QStringLiteral(".20") + date.mid(4, 2));
-    QString version = digits;
-    version.insert(1, QLatin1Char('.'));
-    if (version.size() >= 5) version.insert(5, QLatin1Char('/'));
+    const FirmwareTexts firmwareText = firmwareTexts(firmware);
+    LblInfoFW->setText(firmwareText.version);
+    LblInfoDate->setText(firmwareText.date);
     setPanel(0, QStringLiteral("Převodník "));
     bool accepted = false;
     for (const DeviceType& type : DeviceTypes) {
@@ -112,7 +105,7 @@ void TFrmMain::Connect() {
         setPanel(0, QString::fromUtf8(type.status));
         accepted = type.accepted;
     }
-    setPanel(0, panel(0) + QStringLiteral(", firmware: ") + version);
+    setPanel(0, panel(0) + QStringLiteral(", firmware: ") + firmwareText.full);
     setPanel(1, portText);
     if (!accepted) {
         showMessage(MsgKind::Error, MsgWrongDevice);
@@ -130,14 +123,20 @@ void TFrmMain::Connect() {
     PrgBarLoadEE->setValue(2 * step);
     if (!Send(CmdMeasure, 0, reply)) return lost();
     const int32_t measured = replyLong(reply);
-    if (measured < MeasureFaultFrom)
-        LblMeasIN->setText(scaledText(measured, 2));
-    else if (measured == MeasureFaultLow)
-        LblMeasIN->setText(QStringLiteral("Err -T"));
-    else if (measured == MeasureFaultHigh)
-        LblMeasIN->setText(QStringLiteral("Err +T"));
-    else
-        LblMeasIN->clear();  // never leave the previous transmitter's value standing
+    switch (measuredKind(measured, MeasureFaultFrom)) {
+        case Measured::Reading:
+            LblMeasIN->setText(scaledText(measured, 2));
+            break;
+        case Measured::FaultLow:
+            LblMeasIN->setText(QStringLiteral("Err -T"));
+            break;
+        case Measured::FaultHigh:
+            LblMeasIN->setText(QStringLiteral("Err +T"));
+            break;
+        case Measured::Unknown:
+            LblMeasIN->clear();  // never leave the previous transmitter's value standing
+            break;
+    }
 
     PrgBarLoadEE->setValue(3 * step);
     if (Send(CmdSerialNumber, 0, reply))
@@ -180,7 +179,10 @@ void TFrmMain::ShowConnect() {
         PanelPwd->show();
     }
     BtnRefresh->setEnabled(true);
-    MskEdtPwd->clear();
+    // Emptied with its undo history: clear() keeps the code as an undo step, and Ctrl+Z would
+    // bring it back for the next person at the bench.
+    MskEdtPwd->setText(QString());
+    MskEdtPwd->setCursorPosition(0);
     BtnConnect->setEnabled(true);
     PrgBarLoadEE->hide();
 

@@ -96,7 +96,14 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
-TFrmMain::~TFrmMain() { delete link; }
+TFrmMain::~TFrmMain() {
+    // QWidget's destructor still hides the window, and a field that held the focus then emits
+    // its focus-out signal: by that time this window's own part is gone and so is the link. No
+    // handler may run on a window being torn down.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    qApp->disconnect(this);
+    delete link;
+}
 
 void TFrmMain::buildMenu() {
     QMenuBar* bar = menuBar();

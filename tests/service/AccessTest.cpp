@@ -420,6 +420,20 @@ TEST_F(ServiceTest, EndingTheConnectionLocksTheCorrectionAndAServiceTabOutOfTheR
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(ServiceTest, EndingTheConnectionForgetsTheServiceCodeForGood) {
+    window->MSettingsService->trigger();
+    window->PageControl1->setCurrentWidget(window->TabService);
+    typeCode(window->MskEdtPwd, QStringLiteral("K527D4"));
+    window->MenuCommEndClick();
+    ASSERT_EQ(window->MskEdtPwd->text(), QString());
+    // Undo in the emptied field must not hand the code to the next person at the bench.
+    focus(window->MskEdtPwd);
+    QTest::keyClick(window->MskEdtPwd, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->MskEdtPwd->text(), QString());
+    EXPECT_FALSE(window->MskEdtPwd->isUndoAvailable());
+    EXPECT_EQ(window->MskEdtPwd->cursorPosition(), 0) << "typing starts at the first position";
+}
+
 // --- Service fields
 
 TEST_F(ServiceTest, SteppingAServiceFieldDrivesTheCodeAndMovesTheBar) {

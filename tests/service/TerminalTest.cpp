@@ -421,6 +421,18 @@ TEST_F(Service, DAFieldDrivesTheLimitedCodeAndReleasesOnLeaving) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(Service, DestroyingTheWindowRunsNoHandlerOnWhatIsLeftOfIt) {
+    activate();
+    focus(window->SpnEdtDA);
+    ASSERT_EQ(framesAfter(1), std::vector<std::string>{"2A 00 00 00"});
+    sim->clearLog();
+    // Tearing the window down hides it, and the focused field then reports losing the focus:
+    // its handler would release the output through a sender that is already gone.
+    window.reset();
+    EXPECT_FALSE(sim->waitForRequests(1, std::chrono::milliseconds(300)))
+        << "a frame went out from a window being destroyed: " << frames().front();
+}
+
 TEST_F(Service, EnteringTheDAFieldLimitsWhatItHolds) {
     activate();
     {
