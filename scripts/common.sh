@@ -7,10 +7,15 @@ BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 # Debian packages the project needs to build, test and show its window.
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgl-dev libgtest-dev googletest xvfb xauth fonts-dejavu-core)
+# What the sanitized and the fuzzing builds need on top: clang with its sanitizer and libFuzzer
+# runtimes, and llvm-symbolizer (package llvm) for readable stack traces in the reports.
+SANITIZER_PACKAGES=(clang libclang-rt-14-dev llvm)
 
+# Installs the packages named (default: PACKAGES) that are missing.
 ensure_packages() {
-    local missing=() p
-    for p in "${PACKAGES[@]}"; do
+    local wanted=("$@") missing=() p
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${PACKAGES[@]}")
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$p")
     done

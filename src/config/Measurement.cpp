@@ -8,8 +8,6 @@ namespace vl48 {
 
 namespace {
 constexpr int32_t FaultFrom = 655350;  // from here up the reply is a fault code
-constexpr int32_t FaultHigh = 655351;
-constexpr int32_t FaultLow = 655352;
 }  // namespace
 
 void TFrmMain::BtnMeasTempClick() {
@@ -17,12 +15,19 @@ void TFrmMain::BtnMeasTempClick() {
     Frame reply;
     if (Send(CmdMeasure, 0, reply)) {
         const int32_t value = replyLong(reply);
-        if (value < FaultFrom)
-            LblMeasIN->setText(scaledText(value, 2));
-        else if (value == FaultHigh)
-            LblMeasIN->setText(QStringLiteral("Err +T"));
-        else if (value == FaultLow)
-            LblMeasIN->setText(QStringLiteral("Err -T"));
+        switch (measuredKind(value, FaultFrom)) {
+            case Measured::Reading:
+                LblMeasIN->setText(scaledText(value, 2));
+                break;
+            case Measured::FaultHigh:
+                LblMeasIN->setText(QStringLiteral("Err +T"));
+                break;
+            case Measured::FaultLow:
+                LblMeasIN->setText(QStringLiteral("Err -T"));
+                break;
+            case Measured::Unknown:
+                break;
+        }
     } else {
         writeFailed();
     }

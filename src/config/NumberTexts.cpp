@@ -33,6 +33,19 @@ QString rangeText(int value) { return digits(value, value > 0 ? 4 : 3); }
 
 QString compTempText(int value) { return digits(value, value > 0 ? 3 : 2); }
 
+FirmwareTexts firmwareTexts(int32_t firmware) {
+    const QString digits = QString::number(firmware);
+    FirmwareTexts texts;
+    texts.version = digits.mid(0, 4).insert(1, QLatin1Char('.'));
+    const QString date = digits.mid(4, 6);
+    texts.date =
+        date.mid(0, 2) + QLatin1Char('.') + date.mid(2, 2) + QStringLiteral(".20") + date.mid(4, 2);
+    texts.full = digits;
+    texts.full.insert(1, QLatin1Char('.'));
+    if (texts.full.size() >= 5) texts.full.insert(5, QLatin1Char('/'));
+    return texts;
+}
+
 QString lineResText(int hundredths) {
     const int magnitude = qAbs(hundredths);
     const QString text = (hundredths < 0 ? QStringLiteral("-") : QString()) +

@@ -20,6 +20,16 @@ QString rangeText(int value);         // "%.3d" / "%.4d": -50 -> "-050", 0 -> "0
 QString compTempText(int value);      // "%.2d" / "%.3d": -5 -> "-05", 0 -> "00", 25 -> "025"
 QString lineResText(int hundredths);  // "%5.2f" of value/100 with a comma: 150 -> " 1,50"
 
+// The texts of the firmware number (command 254), whose decimal digits are the version and the
+// release date: 1310250312 -> "1.310", "25.03.2012" and "1.310/250312".
+struct FirmwareTexts {
+    QString version;  // first four digits, a point after the first
+    QString date;     // digits 5..10 as day.month.20year
+    QString full;     // every digit, a point after the first and a slash after the fourth
+    bool operator==(const FirmwareTexts&) const = default;
+};
+FirmwareTexts firmwareTexts(int32_t firmware);
+
 }  // namespace vl48
 
 namespace vl48 {

@@ -39,6 +39,14 @@ Frame buildSendEERequest(uint8_t command, uint8_t tag, uint8_t address, uint16_t
                         static_cast<uint8_t>(value));
 }
 
+Measured measuredKind(int32_t value, int32_t faultFrom) {
+    if (value < faultFrom) return Measured::Reading;
+    // Compared as differences: faultFrom + 1 would overflow for the largest threshold.
+    if (int64_t(value) - faultFrom == 1) return Measured::FaultHigh;
+    if (int64_t(value) - faultFrom == 2) return Measured::FaultLow;
+    return Measured::Unknown;
+}
+
 bool replyIsValid(const Frame& reply, uint8_t command) {
     const uint16_t received = static_cast<uint16_t>(((~reply[6] & 0xFF) << 8) | (~reply[5] & 0xFF));
     return received == crc16(reply.data(), 5) && reply[0] == command;

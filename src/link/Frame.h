@@ -60,4 +60,10 @@ inline int32_t replyLong(const Frame& reply) {
                                 (uint32_t(reply[3]) << 8) | uint32_t(reply[4]));
 }
 
+// A measured value (the 32-bit reply of command 248): below `faultFrom` a reading, at
+// faultFrom + 1 the fault above the range, at faultFrom + 2 the fault below it. Any other code
+// from faultFrom up means nothing the window shows.
+enum class Measured { Reading, FaultHigh, FaultLow, Unknown };
+Measured measuredKind(int32_t value, int32_t faultFrom);
+
 }  // namespace vl48

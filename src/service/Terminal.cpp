@@ -30,8 +30,6 @@ const QColor SecondReadingColour(0, 128, 0);
 
 // Measured values from this code up are fault codes.
 constexpr int32_t MeasureFaultFrom = 655350;
-constexpr int32_t MeasureFaultHigh = 655351;
-constexpr int32_t MeasureFaultLow = 655352;
 
 // Items of CmbBxCommand.
 constexpr int CommandRead = 0;
@@ -91,12 +89,19 @@ void TFrmMain::BtnRefreshClick() {
 
     if (Send(CmdMeasure, 0, reply)) {
         const int32_t value = replyLong(reply);
-        if (value < MeasureFaultFrom)
-            EdtMeasTemp->setText(scaledText(value, 2) + QStringLiteral(" °C"));
-        else if (value == MeasureFaultLow)
-            EdtMeasTemp->setText(QStringLiteral("Err -T"));
-        else if (value == MeasureFaultHigh)
-            EdtMeasTemp->setText(QStringLiteral("Err +T"));
+        switch (measuredKind(value, MeasureFaultFrom)) {
+            case Measured::Reading:
+                EdtMeasTemp->setText(scaledText(value, 2) + QStringLiteral(" °C"));
+                break;
+            case Measured::FaultLow:
+                EdtMeasTemp->setText(QStringLiteral("Err -T"));
+                break;
+            case Measured::FaultHigh:
+                EdtMeasTemp->setText(QStringLiteral("Err +T"));
+                break;
+            case Measured::Unknown:
+                break;
+        }
     } else {
         EdtMeasTemp->setText(NoSupport);
     }

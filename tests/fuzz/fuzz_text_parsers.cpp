@@ -1,0 +1,123 @@
+// The core's text readers on any text: no crash, no undefined behaviour (overflow above all),
+// and what they accept reads back the same from the number's own text. Texts as short as the
+// masked fields also go on into the arithmetic the windows feed them to.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "FuzzCheck.h"
+#include "config/NumberTexts.h"
+#include "files/ConfigFile.h"
+#include "service/CalibrationMath.h"
+
+using namespace vl48;
+
+namespace {
+
+// The widest masked decimal field, "000,000".
+constexpr qsizetype MaskedFieldWidth = 7;
+
+QString textFrom(FuzzedDataProvider& in) {
+    const std::string raw = in.ConsumeRandomLengthString(256);
+    switch (in.ConsumeIntegralInRange(0, 2)) {
+        case 0:
+            return QString::fromLatin1(raw.data(), qsizetype(raw.size()));
+        case 1:
+            return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+        default:  // any UTF-16 code units, lone surrogates and non-ASCII digits included
+            return QString(reinterpret_cast<const QChar*>(raw.data()), qsizetype(raw.size() / 2));
+    }
+}
+
+void checkDecimal(const QString& text, QChar separator) {
+    const std::optional<double> value = parseDecimal(text, separator);
+    if (!value || !std::isfinite(*value)) return;
+    // A whole number read from its own digits reads the same.
+    if (std::fabs(*value) < 9.0e15 && *value == std::trunc(*value)) {
+        const QString digits = QString::number(int64_t(*value));
+        FUZZ_CHECK_TEXT(parseDecimal(digits, separator) == *value, text);
+    }
+}
+
+void checkWhole(const QString& text) {
+    const std::optional<int64_t> value = parseWhole(text);
+    if (!value) return;
+    FUZZ_CHECK_TEXT(parseWhole(QString::number(*value)) == value, text);
+    FUZZ_CHECK_TEXT(
+        parseWhole(QLatin1Char(' ') + QString::number(*value) + QLatin1Char(' ')) == value, text);
+    // Whatever the cell ranges say of it, they say without overflow.
+    (void)SignedCell.holds(*value);
+    (void)doesNotFitText(0, *value, AnyCellWord);
+}
+
+// The arithmetic of the service view over values read from masked fields.
+void checkCalibration(const QString& a, const QString& b, FuzzedDataProvider& in) {
+    const double first = maskedDecimal(a);
+    const double second = maskedDecimal(b);
+    const int reading = in.ConsumeIntegral<int16_t>();
+    const int64_t offset = terminalOffset(first, reading);
+    (void)SignedCell.holds(offset);
+
+    const AdcPair start{in.ConsumeIntegral<uint16_t>(), in.ConsumeIntegral<uint16_t>()};
+    const AdcPair end{in.ConsumeIntegral<uint16_t>(), in.ConsumeIntegral<uint16_t>()};
+    const ResistanceCalibration cal =
+        resistanceCalibration(start, end, first, second, PT100Nominal);
+    if (cal.fault == ArithmeticFault::None) {
+        FUZZ_CHECK(!generalNumberText(cal.scale, QLatin1Char(',')).isEmpty());
+        FUZZ_CHECK(!wholeText(cal.constant).isEmpty());
+    } else {
+        FUZZ_CHECK(!arithmeticFaultText(cal.fault).isEmpty());
+    }
+
+    // The measured millivolts come from a label showing a 32-bit reading in thousandths.
+    const QString measuredText = scaledText(in.ConsumeIntegral<int32_t>(), 3, QLatin1Char(','));
+    const std::optional<double> measured = parseDecimal(measuredText, QLatin1Char(','));
+    FUZZ_CHECK_TEXT(measured.has_value(), measuredText);
+    const MilliVoltGain gain = milliVoltGain(*measured, second);
+    if (gain.fault == ArithmeticFault::None) {
+        (void)UnsignedCell.holds(gain.constant);
+        FUZZ_CHECK(!wholeText(gain.constant).isEmpty());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    const QString text = textFrom(in);
+    const QString other = textFrom(in);
+
+    (void)maskedInteger(text);
+    (void)maskedHundredths(text);
+    (void)maskedDecimal(text);
+    checkDecimal(text, QLatin1Char(','));
+    checkDecimal(text, QLatin1Char('.'));
+    // Any separator at all, a digit or a sign included: only safety is asked of that.
+    (void)parseDecimal(text, QChar(in.ConsumeIntegral<uint16_t>()));
+    checkWhole(text);
+
+    // The date line of a configuration file: a date it reads within the file's years is written
+    // and read back as the same date.
+    const QDate date = configDateFromText(text);
+    if (date.isValid() && date.year() >= 100 && date.year() <= 9999)
+        FUZZ_CHECK_TEXT(configDateFromText(configDateText(date)) == date, text);
+
+    (void)notAnIntegerText(text);
+    (void)notAFloatText(text);
+    (void)notADateText(text);
+
+    if (text.size() <= MaskedFieldWidth && other.size() <= MaskedFieldWidth)
+        checkCalibration(text, other, in);
+    return 0;
+}
