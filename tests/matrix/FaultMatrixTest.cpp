@@ -1,0 +1,870 @@
+// The fault matrix: every flow that talks to the transmitter, run against the simulator through
+// the real window, with one fault injected before its k-th frame, for every kind of line fault;
+// and the two saves with the disk refusing them. What must come of each case (the boxes, the
+// view, the port, the record and what the transmitter stored) is the committed table
+// expected.tsv, not logic in here. Every case also must: not crash, end within the time its
+// exchanges may take, and never leave a write the transmitter did not store looking done.
+//
+// By default a sample runs: the first, the last and one seeded random frame of every flow
+// (VL48_MATRIX_SEED). VL48_MATRIX=full runs every frame. VL48_MATRIX_RECORD=<file> writes the
+// observed outcomes as table rows (with VL48_MATRIX=full, to make a new table), and
+// VL48_MATRIX_RESULTS=<file> appends one line per case for scripts/matrix to add up.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+#include <climits>
+#include <csignal>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "SimFixture.h"
+#include "files/ConfigFile.h"
+#include "ui/Application.h"
+#include "ui/FrmMain.h"
+#include "ui/OKBottomDlg.h"
+#include "ui/Widgets.h"
+
+using namespace vl48;
+using vl48test::waitUntil;
+
+namespace {
+
+// ---------------------------------------------------------------- faults
+
+enum class Fault {
+    None,
+    Unplug,      // cable pulled instead of the answer, automatic reconnection off
+    UnplugAuto,  // the same with automatic reconnection on; the unit comes back once asked for
+    NoReply,
+    BadCrc,
+    WrongEcho,
+    ShortReply,
+    LateReply,
+    StrayBytes,
+    ReadOnly,  // saves only: the folder takes no new file
+    DiskFull,  // saves only: every write beyond a few bytes fails
+};
+
+const std::map<Fault, QString> FaultNames = {
+    {Fault::None, "none"},           {Fault::Unplug, "unplug"},
+    {Fault::UnplugAuto, "unplug-auto"}, {Fault::NoReply, "no-reply"},
+    {Fault::BadCrc, "bad-crc"},      {Fault::WrongEcho, "wrong-echo"},
+    {Fault::ShortReply, "short-reply"}, {Fault::LateReply, "late-reply"},
+    {Fault::StrayBytes, "stray-bytes"}, {Fault::ReadOnly, "read-only"},
+    {Fault::DiskFull, "disk-full"},
+};
+
+const Fault LineFaults[] = {Fault::Unplug,    Fault::UnplugAuto, Fault::NoReply,
+                            Fault::BadCrc,    Fault::WrongEcho,  Fault::ShortReply,
+                            Fault::LateReply, Fault::StrayBytes};
+const Fault SaveFaults[] = {Fault::ReadOnly, Fault::DiskFull};
+
+vl48sim::Fault simFault(Fault fault) {
+    using K = vl48sim::Fault::Kind;
+    switch (fault) {
+        case Fault::NoReply:
+            return K::NoReply;
+        case Fault::BadCrc:
+            return K::BadCrc;
+        case Fault::WrongEcho:
+            return K::WrongEcho;
+        case Fault::ShortReply:
+            return K::ShortReply;
+        case Fault::LateReply:
+            return K::LateReply;
+        case Fault::StrayBytes: {
+            vl48sim::Fault f(K::StrayBytes);
+            f.bytes = {0x19, 0x00, 0xFF};
+            return f;
+        }
+        default:
+            return K::Unplug;
+    }
+}
+
+bool isUnplug(Fault f) { return f == Fault::Unplug || f == Fault::UnplugAuto; }
+
+// ---------------------------------------------------------------- outcome
+
+// What a case left behind, in the words of the table.
+struct Outcome {
+    QString boxes;   // message boxes in order ("Lost|Cable"), "Reconnect" for the dialog; "-"
+    QString view;    // settings | connect
+    QString port;    // open | closed
+    QString record;  // record and shown values: "=" as before, "new" as a fault-free run, other
+    QString stored;  // the transmitter's memory, in the same words; for saves, the file
+    bool operator==(const Outcome&) const = default;
+    QString row() const { return QStringList{boxes, view, port, record, stored}.join('\t'); }
+};
+
+// ---------------------------------------------------------------- the expected table
+
+struct Row {
+    QString flow, fault;
+    int from = 0, to = INT_MAX;  // frames k the row covers
+    Outcome outcome;
+};
+
+class Table {
+public:
+    explicit Table(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+        QTextStream in(&file);
+        while (!in.atEnd()) {
+            const QString line = in.readLine();
+            if (line.isEmpty() || line.startsWith('#')) continue;
+            const QStringList f = line.split('\t');
+            if (f.size() != 8) {
+                m_errors << line;
+                continue;
+            }
+            Row row{f[0], f[1], 0, INT_MAX, {f[3], f[4], f[5], f[6], f[7]}};
+            if (f[2] != "*") {
+                const QStringList range = f[2].split('-');
+                row.from = range[0].toInt();
+                row.to = range.size() > 1 ? range[1].toInt() : row.from;
+            }
+            m_rows.push_back(row);
+        }
+    }
+    const Outcome* find(const QString& flow, const QString& fault, int k) const {
+        for (const Row& r : m_rows)
+            if (r.flow == flow && r.fault == fault && k >= r.from && k <= r.to) return &r.outcome;
+        return nullptr;
+    }
+    const QStringList& errors() const { return m_errors; }
+    size_t size() const { return m_rows.size(); }
+
+private:
+    std::vector<Row> m_rows;
+    QStringList m_errors;
+};
+
+const Table& table() {
+    static const Table t(QStringLiteral(VL48_MATRIX_TABLE));
+    return t;
+}
+
+// ---------------------------------------------------------------- one case's bench
+
+// A fresh simulator and window for every case, so that no case inherits another's state.
+class Bench {
+public:
+    Bench() {
+        vl48sim::Options options;
+        options.linkPath = dir.filePath(QStringLiteral("vl48")).toStdString();
+        sim = std::make_unique<vl48sim::Simulator>(options);
+        sim->start();
+        window = std::make_unique<TFrmMain>();
+        window->messageHook = [this](MsgKind, const QString& text) { boxes << boxName(text); };
+        window->fileDialogHook = [this](QFileDialog*) {
+            return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        };
+        // The general error handler's box (an exception out of a handler) is recorded alike.
+        if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+            app->onError = [this](const QString& text) { boxes << boxName(text); };
+        window->OKBottomDlg->installEventFilter(&m_dialogWatch);
+        m_dialogWatch.onShow = [this] { boxes << QStringLiteral("Reconnect"); };
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        waitUntil([&] { return window->isActiveWindow(); }, 2000);
+    }
+    ~Bench() {
+        if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+            app->onError = nullptr;
+        window.reset();
+        sim.reset();
+    }
+
+    bool connect() {
+        window->CmbBxPort->setCurrentText(QString::fromStdString(sim->linkPath()));
+        window->BtnConnectClick();
+        return window->PanelSettings->isVisible();
+    }
+    // A presence query: once answered, every frame sent before it (a drive has no reply) is in.
+    bool sentinel() { return window->ComPort->Active() && window->Send(CmdIdentify, 0); }
+
+    static void focus(QWidget* w) {
+        w->setFocus(Qt::TabFocusReason);
+        waitUntil([&] { return w->hasFocus(); }, 2000);
+    }
+    static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
+    // A click where a person clicks: a radio button or check box on its indicator, a push
+    // button in its middle. It travels through the application object, so an exception out of a
+    // handler meets the general error handler as it would at the bench.
+    static void press(QAbstractButton* button) {
+        const bool indicator =
+            qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button);
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          indicator ? QPoint(6, button->height() / 2) : button->rect().center());
+    }
+    static void typeCode(TMaskEdit* field, const QString& code) {
+        focus(field);
+        field->clear();
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, code);
+    }
+    void showTab(QAction* item, QWidget* tab) {
+        if (!item->isChecked()) item->trigger();
+        window->PageControl1->setCurrentWidget(tab);
+    }
+    void openService() {
+        showTab(window->MSettingsService, window->TabService);
+        typeCode(window->MskEdtPwd, QStringLiteral("K527D4"));
+        enter(window->MskEdtPwd);
+    }
+    void typeCorrectionCode() {
+        showTab(window->MSettingsDACorr, window->TabDACorr);
+        typeCode(window->MskEdtPwd1, QStringLiteral("RT5063"));
+    }
+    void openCorrection() {
+        typeCorrectionCode();
+        enter(window->MskEdtPwd1);
+    }
+
+    // The transmitter's memory, cell by cell. The write-test cell holds a value drawn anew at
+    // every unlock, so it is left out.
+    std::vector<uint16_t> memory() const {
+        std::vector<uint16_t> cells;
+        for (int address = 0; address < 256; address += 2)
+            cells.push_back(address == EEWriteTest ? 0 : sim->cell(address));
+        return cells;
+    }
+
+    QString boxName(const QString& text) const {
+        const std::pair<const QString*, const char*> known[] = {
+            {&window->MsgConnectionLost, "Lost"},    {&window->MsgCable, "Cable"},
+            {&window->MsgInvalidPort, "InvalidPort"}, {&window->MsgWrongDevice, "WrongDevice"},
+            {&window->MsgInvalidDate, "InvalidDate"}, {&window->Msg2mADropRefused, "2mARefused"},
+            {&window->MsgDACorrWarning, "DACorrWarning"},
+        };
+        for (const auto& [message, name] : known)
+            if (text == *message) return QString::fromLatin1(name);
+        if (text == QStringLiteral("Can't perform this operation on a closed port"))
+            return QStringLiteral("ClosedPort");
+        if (text.contains(QStringLiteral("J1"))) return QStringLiteral("J1");
+        QString quoted = text;
+        quoted.replace('\t', ' ').replace('\n', ' ').replace('|', '/');
+        return '"' + quoted + '"';
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<vl48sim::Simulator> sim;
+    std::unique_ptr<TFrmMain> window;
+    QStringList boxes;
+    QStringList fileAnswers;
+
+private:
+    struct DialogWatch : QObject {
+        std::function<void()> onShow;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Show && onShow) onShow();
+            return false;
+        }
+    } m_dialogWatch;
+};
+
+// ---------------------------------------------------------------- the flows
+
+struct Flow {
+    QString name;
+    // Cells of the simulated unit before the tool connects.
+    std::vector<std::pair<int, uint16_t>> cells;
+    // Brings the window to where the flow starts, once connected (unless `connects`).
+    std::function<void(Bench&)> setup;
+    std::function<void(Bench&)> act;
+    // Texts the flow shows, beside the record, that a fault must not corrupt.
+    std::function<QStringList(const TFrmMain&)> shown = {};
+    bool connects = false;  // the flow is the connection itself
+    bool save = false;      // a save: file faults instead of line faults
+};
+
+// The texts of the widgets, each followed by "hidden" when it was hidden.
+QStringList texts(std::initializer_list<const QWidget*> widgets) {
+    QStringList out;
+    for (const QWidget* w : widgets) {
+        if (w->isHidden()) out << QStringLiteral("hidden");
+        if (auto* label = qobject_cast<const QLabel*>(w))
+            out << label->text();
+        else if (auto* edit = qobject_cast<const QLineEdit*>(w))
+            out << edit->displayText();
+        else if (auto* box = qobject_cast<const QAbstractButton*>(w))
+            out << (box->isChecked() ? "on" : "off");
+        else if (auto* date = qobject_cast<const QDateEdit*>(w))
+            out << date->date().toString(Qt::ISODate);
+    }
+    return out;
+}
+
+QStringList formShown(const TFrmMain& w) {
+    return texts({w.MskEdtTempBegin, w.MskEdtTempEnd, w.MskEdtTcldEnd, w.MskEdtResComp,
+                  w.EdtNote, w.DtTmPicker, w.LblInfoType, w.LblInfoFW, w.LblInfoSN,
+                  w.LblInfoTemp, w.LblMeasIN});
+}
+
+// A configuration file that differs from the simulated unit's factory memory in every line.
+QByteArray uploadFile() {
+    ConfigFileValues v;
+    v.inputType = 9;
+    v.outputType = 1;
+    v.sensorFault = 1;
+    v.rangeBegin = QStringLiteral("-050");
+    v.rangeEnd = QStringLiteral("0450");
+    v.filter = 2;
+    v.compMode = 1;
+    v.compTemp = QStringLiteral("025");
+    v.outputLimit = 1;
+    v.wiring = 1;
+    v.date = QDate(2024, 5, 6);
+    v.note = QStringLiteral("Matice");
+    v.lineRes = QStringLiteral("01,50");
+    return configFileBytes(v);
+}
+
+// Correction state 0 (enabled) with a valid calibration copy.
+const std::vector<std::pair<int, uint16_t>> CorrectionEnabled = {
+    {EEDACorrState, 0}, {EEAOIZeroBackup, 1600}, {EEAOIEndBackup, 16370},
+    {EEAOUZeroBackup, 20}, {EEAOUEndBackup, 15800}};
+// A thermocouple input with its terminal compensation, so every basic field is in use.
+const std::vector<std::pair<int, uint16_t>> Thermocouple = {{EEInputType, 1}, {EECompMode, 2}};
+
+void selection(std::vector<Flow>& flows, const QString& name,
+               std::function<QAbstractButton*(TFrmMain&)> button,
+               std::vector<std::pair<int, uint16_t>> cells = {}) {
+    flows.push_back({name, std::move(cells), [](Bench&) {},
+                     [button](Bench& b) { Bench::press(button(*b.window)); },
+                     [](const TFrmMain& w) { return formShown(w); }});
+}
+
+void maskedField(std::vector<Flow>& flows, const QString& name, TMaskEdit* TFrmMain::*field,
+                 const QString& text, std::vector<std::pair<int, uint16_t>> cells) {
+    flows.push_back({name, std::move(cells),
+                     [field, text](Bench& b) {
+                         TMaskEdit* f = (*b.window).*field;
+                         Bench::focus(f);
+                         f->setMaskedText(text);
+                     },
+                     [field](Bench& b) { Bench::enter((*b.window).*field); },
+                     [](const TFrmMain& w) { return formShown(w); }});
+}
+
+std::vector<Flow> makeFlows() {
+    std::vector<Flow> flows;
+    flows.push_back({"connect", {{EEDACorrState, 1}}, [](Bench& b) {
+                         b.window->CmbBxPort->setCurrentText(
+                             QString::fromStdString(b.sim->linkPath()));
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnConnect); },
+                     [](const TFrmMain& w) { return formShown(w); }, true});
+    flows.push_back({"reload", {}, [](Bench& b) {
+                         // Changed behind the tool's back, so that reading it again shows.
+                         b.sim->setCell(EEFilter, 4);
+                         b.sim->setCell(EERangeEnd, 321);
+                     },
+                     [](Bench& b) { Bench::press(b.window->SpdBtnLoadData); },
+                     [](const TFrmMain& w) {
+                         return formShown(w) + texts({w.RdBtnFilt4});
+                     }});
+    selection(flows, "input", [](TFrmMain& w) { return w.RdBtnPT1000; });
+    selection(flows, "wiring", [](TFrmMain& w) { return w.RdBtn3wire; }, {{EEInputType, 8}});
+    selection(flows, "compensation", [](TFrmMain& w) { return w.RdBtnNoComp; }, Thermocouple);
+    selection(flows, "output", [](TFrmMain& w) { return w.RdBtnAO0_10; });
+    selection(flows, "sensor-fault", [](TFrmMain& w) { return w.RdBtnPuls; });
+    selection(flows, "2mA-drop", [](TFrmMain& w) { return w.RdBtn2mADrop; }, {{EEOutputType, 1}});
+    selection(flows, "filter", [](TFrmMain& w) { return w.RdBtnFilt3; });
+    selection(flows, "output-limit", [](TFrmMain& w) { return w.ChckBxDaRest; });
+    maskedField(flows, "range-begin", &TFrmMain::MskEdtTempBegin, QStringLiteral("-050"), {});
+    maskedField(flows, "range-end", &TFrmMain::MskEdtTempEnd, QStringLiteral("0450"), {});
+    maskedField(flows, "comp-temp", &TFrmMain::MskEdtTcldEnd, QStringLiteral("030"), Thermocouple);
+    maskedField(flows, "line-res", &TFrmMain::MskEdtResComp, QStringLiteral("01,50"),
+                {{EEInputType, 8}, {EEWiring, 0}});
+    flows.push_back({"note", {}, [](Bench& b) { b.window->EdtNote->setText("Kalibrace 2026"); },
+                     [](Bench& b) { Bench::press(b.window->BtnSaveNote); },
+                     [](const TFrmMain& w) { return texts({w.EdtNote, w.LblEdtNoteCH}); }});
+    flows.push_back({"date", {}, [](Bench& b) {
+                         Bench::focus(b.window->DtTmPicker);
+                         b.window->DtTmPicker->setDate(QDate(2025, 3, 14));
+                     },
+                     [](Bench& b) { Bench::enter(b.window->DtTmPicker); },
+                     [](const TFrmMain& w) { return texts({w.DtTmPicker}); }});
+    flows.push_back({"measure", {}, [](Bench& b) {
+                         vl48sim::Readings r = b.sim->readings();
+                         r.terminalTemp = 312;
+                         r.measured = 4567;
+                         b.sim->setReadings(r);
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnMeasTemp); },
+                     [](const TFrmMain& w) { return texts({w.LblMeasIN, w.LblMeasTE}); }});
+    flows.push_back({"upload", {}, [](Bench& b) {
+                         const QString path = b.dir.filePath(QStringLiteral("in.vl4"));
+                         vl48test::writeFileBytes(path, uploadFile());
+                         b.window->PageControl1->setCurrentWidget(b.window->TabAdvanceFunc);
+                         b.fileAnswers << path;
+                         Bench::press(b.window->BtnConfLoad);
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnUploadConf); },
+                     [](const TFrmMain& w) { return formShown(w); }});
+    flows.push_back({"unlock", CorrectionEnabled, [](Bench& b) { b.typeCorrectionCode(); },
+                     [](Bench& b) { Bench::enter(b.window->MskEdtPwd1); },
+                     [](const TFrmMain& w) {
+                         return texts({w.PanelDACorr, w.GrpBxDACorr, w.SpdBtnEnableDACorr});
+                     }});
+    flows.push_back({"enable", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->SpnEdtAOIZero->setValue(1500);
+                         b.openCorrection();
+                     },
+                     [](Bench& b) { Bench::press(b.window->SpdBtnEnableDACorr); },
+                     [](const TFrmMain& w) { return texts({w.GrpBxDACorr}); }});
+    flows.push_back({"undo", CorrectionEnabled, [](Bench& b) { b.openCorrection(); },
+                     [](Bench& b) { Bench::press(b.window->SpdBtnUndoDACorr); }});
+    flows.push_back({"commit", CorrectionEnabled, [](Bench& b) {
+                         b.openCorrection();
+                         Bench::focus(b.window->SpnEdtAOIZeroDACorr);
+                         b.window->SpnEdtAOIZeroDACorr->setValue(1620);
+                     },
+                     [](Bench& b) { Bench::enter(b.window->SpnEdtAOIZeroDACorr); }});
+    flows.push_back({"refresh", Thermocouple, [](Bench& b) { b.openService(); },
+                     [](Bench& b) { Bench::press(b.window->BtnRefresh); },
+                     [](const TFrmMain& w) {
+                         return texts({w.EdtTempSen, w.EdtAIN1, w.EdtAIN2, w.EdtAIN3, w.EdtMV,
+                                       w.EdtMeasTemp, w.LblMeasMV});
+                     }});
+    flows.push_back({"read-ad", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->CheckBoxes[3]->setChecked(true);
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnReadAD); },
+                     [](const TFrmMain& w) { return texts({w.EdtADData, w.LblHEX}); }});
+    flows.push_back({"execute", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->CmbBxCommand->setCurrentIndex(1);
+                         b.window->SpnEdtCommand->setValue(60);
+                         b.window->EdtCommand->setText("1234");
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnCommand); }});
+    flows.push_back({"adt75", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->MskEdtADT75->setMaskedText(QStringLiteral("25,0"));
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnADT75Off); },
+                     [](const TFrmMain& w) { return texts({w.LblADT75Real, w.LblADT75Off}); }});
+    flows.push_back({"pt100-store", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->EdtPT100Const->setText("1234");
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnPT100Save); }});
+    flows.push_back({"pt1000-store", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->EdtPT1KConst->setText("-4321");
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnPT1KSave); }});
+    flows.push_back({"offset-store", {}, [](Bench& b) {
+                         b.openService();
+                         b.window->EdtOffset->setText("777");
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnOffset); },
+                     [](const TFrmMain& w) { return texts({w.EdtOffset}); }});
+    flows.push_back({"mV-store", Thermocouple, [](Bench& b) {
+                         vl48sim::Readings r = b.sim->readings();
+                         r.milliVolt = 11700;  // 11,7 mV: the constant for 12,000 mV is 12000
+                         b.sim->setReadings(r);
+                         b.openService();
+                         Bench::press(b.window->BtnRefresh);  // the reading the correction starts from
+                         b.window->MskEdtTrueMV->setMaskedText(QStringLiteral("12,000"));
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnCorrMV); }});
+    flows.push_back({"save-basic", {}, [](Bench& b) {
+                         b.window->PageControl1->setCurrentWidget(b.window->TabBasicSet);
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnConfSave); }, {}, false, true});
+    flows.push_back({"save-bulk", {}, [](Bench& b) {
+                         const QString path = b.dir.filePath(QStringLiteral("in.vl4"));
+                         vl48test::writeFileBytes(path, uploadFile());
+                         b.window->PageControl1->setCurrentWidget(b.window->TabAdvanceFunc);
+                         b.fileAnswers << path;
+                         Bench::press(b.window->BtnConfLoad);
+                     },
+                     [](Bench& b) { Bench::press(b.window->BtnConf1Save); }, {}, false, true});
+    return flows;
+}
+
+const std::vector<Flow>& flows() {
+    static const std::vector<Flow> all = makeFlows();
+    return all;
+}
+
+// ---------------------------------------------------------------- running a case
+
+// What a fault-free run of a flow gives: the yardstick of every faulty case.
+struct Reference {
+    int frames = 0;  // frames the transmitter receives during the flow
+    std::vector<uint16_t> memory;
+    QStringList shown;
+    QStringList boxes;
+    QByteArray file;
+};
+
+QStringList shownOf(const Flow& flow, const TFrmMain& w) {
+    const ConfigRecord& r = w.Config;
+    QStringList out{QString::number(r.EEInputType),   QString::number(r.EEOutputType),
+                    QString::number(r.EEFilter),      QString::number(r.EESensorFault),
+                    QString::number(r.EECompMode),    QString::number(r.EEOutputLimit),
+                    QString::number(r.EEWiring)};
+    if (flow.shown) out += flow.shown(w);
+    return out;
+}
+
+template <typename T>
+QString compared(const T& now, const T& before, const T& reference) {
+    if (now == before) return QStringLiteral("=");
+    if (now == reference) return QStringLiteral("new");
+    return QStringLiteral("other");
+}
+
+// A folder no one may create a file in, the superuser included (who is not stopped by a folder's
+// permissions): the tool's own folder of /proc.
+const QString ReadOnlyFolder = QStringLiteral("/proc/self");
+
+// Writes beyond a few bytes fail for the whole process while it lives, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of killing us
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+struct CaseResult {
+    Outcome outcome;
+    QStringList failures;
+};
+
+class Matrix {
+public:
+    // Runs one case. `k` counts the frames of the flow from 0; without a fault it is unused.
+    CaseResult run(const Flow& flow, Fault fault, int k, const Reference& ref) {
+        CaseResult result;
+        Bench b;
+        for (const auto& [address, value] : flow.cells) b.sim->setCell(address, value);
+        if (!flow.connects && !b.connect()) {
+            result.failures << "could not connect: " + b.boxes.join('|');
+            return result;
+        }
+        if (fault == Fault::UnplugAuto) b.window->ChckBxAutoCon->setChecked(true);
+        flow.setup(b);
+        if (!flow.connects && !b.sentinel()) {
+            result.failures << "setup broke the connection: " + b.boxes.join('|');
+            return result;
+        }
+        b.boxes.clear();
+        b.sim->clearLog();
+        const std::vector<uint16_t> memoryBefore = b.memory();
+        const QStringList shownBefore = shownOf(flow, *b.window);
+
+        // The saves: the file they write and the fault of the disk.
+        QString file = b.dir.filePath(QStringLiteral("out.vl4"));
+        const QByteArray earlier = "an earlier file\r\n";
+        std::optional<FileSizeLimit> fullDisk;
+        if (fault == Fault::ReadOnly) file = ReadOnlyFolder + QStringLiteral("/out.vl4");
+        if (fault == Fault::DiskFull) {
+            vl48test::writeFileBytes(file, earlier);
+            fullDisk.emplace(40);
+        }
+        if (flow.save) b.fileAnswers << file;
+
+        if (fault != Fault::None && !flow.save) b.sim->injectFault(simFault(fault), k);
+        // With automatic reconnection the unit is plugged back in once the dialog asks for it.
+        QTimer replug;
+        if (fault == Fault::UnplugAuto) {
+            QObject::connect(&replug, &QTimer::timeout, [&] {
+                if (b.window->OKBottomDlg->isVisible() && !b.sim->plugged()) b.sim->plug();
+            });
+            replug.start(20);
+        }
+
+        const Outcome* expected = table().find(flow.name, FaultNames.at(fault), k);
+        const auto observe = [&] {
+            Outcome o;
+            o.boxes = b.boxes.isEmpty() ? QStringLiteral("-") : b.boxes.join('|');
+            o.view = b.window->PanelSettings->isVisible() ? QStringLiteral("settings")
+                                                          : QStringLiteral("connect");
+            o.port = b.window->ComPort->Active() ? QStringLiteral("open") : QStringLiteral("closed");
+            o.record = compared(shownOf(flow, *b.window), shownBefore, ref.shown);
+            if (flow.save) {
+                const QByteArray now = vl48test::fileBytes(file);
+                o.stored = now == ref.file                   ? QStringLiteral("new")
+                           : now == QByteArray("<missing>") ? QStringLiteral("none")
+                           : now == earlier                  ? QStringLiteral("=")
+                                                             : QStringLiteral("other");
+            } else {
+                o.stored = compared(b.memory(), memoryBefore, ref.memory);
+            }
+            return o;
+        };
+
+        QElapsedTimer clock;
+        clock.start();
+        flow.act(b);
+        // Wait for the outcome the table expects; a case without a row waits long enough for a
+        // pulled cable to be noticed and a reconnection to end.
+        if (expected) {
+            waitUntil([&] { return observe() == *expected; }, 10000);
+        } else if (isUnplug(fault)) {
+            // Either the cable box, or the reconnection dialog come and gone.
+            waitUntil(
+                [&] {
+                    return b.boxes.contains(QStringLiteral("Cable")) ||
+                           (b.boxes.contains(QStringLiteral("Reconnect")) &&
+                            !b.window->OKBottomDlg->isVisible());
+                },
+                4000);
+        } else {
+            waitUntil([&] { return false; }, 300);
+        }
+        const qint64 elapsed = clock.elapsed();
+        fullDisk.reset();
+        // Nothing more may follow: a late box or a change of view would be missed by a wait
+        // that ends as soon as the outcome is there, so give the events a moment to come.
+        waitUntil([&] { return false; }, 150);
+        result.outcome = observe();
+
+        const auto frames = b.sim->requests();
+        const qint64 budget = qint64(frames.size()) * 800 + 5000;
+        if (elapsed > budget)
+            result.failures << QStringLiteral("took %1 ms for %2 frames").arg(elapsed).arg(
+                                   frames.size());
+        if (!expected)
+            result.failures << QStringLiteral("no row in the table");
+        else if (!(result.outcome == *expected))
+            result.failures << "expected " + expected->row();
+
+        // A flow that looks done (still connected, no box but those of a fault-free run) must
+        // have had every write it made stored.
+        const bool looksDone = result.outcome.view == "settings" && result.outcome.port == "open" &&
+                               b.boxes == ref.boxes;
+        if (looksDone && !flow.save) {
+            std::map<int, uint16_t> lastWrites;
+            for (const auto& f : frames)
+                if (f.crcOk && f.cmd() == CmdWriteCell)
+                    lastWrites[f.bytes[2]] = uint16_t((f.bytes[3] << 8) | f.bytes[4]);
+            for (const auto& [address, value] : lastWrites)
+                if (b.sim->cell(address) != value)
+                    result.failures << QStringLiteral("looks done, but cell %1 holds %2, not %3")
+                                           .arg(address)
+                                           .arg(b.sim->cell(address))
+                                           .arg(value);
+        }
+        if (looksDone && flow.save && result.outcome.stored != "new")
+            result.failures << QStringLiteral("looks saved, but the file is not");
+        return result;
+    }
+
+    // The fault-free run of a flow, and its frame count.
+    Reference reference(const Flow& flow) {
+        Reference ref;
+        Bench b;
+        for (const auto& [address, value] : flow.cells) b.sim->setCell(address, value);
+        if (!flow.connects) {
+            EXPECT_TRUE(b.connect()) << b.boxes.join('|').toStdString();
+        }
+        flow.setup(b);
+        if (!flow.connects) {
+            EXPECT_TRUE(b.sentinel());
+        }
+        b.boxes.clear();
+        b.sim->clearLog();
+        const QString file = b.dir.filePath(QStringLiteral("out.vl4"));
+        if (flow.save) b.fileAnswers << file;
+        flow.act(b);
+        waitUntil([&] { return false; }, 150);
+        ref.boxes = b.boxes;
+        if (b.window->ComPort->Active()) {
+            EXPECT_TRUE(b.sentinel()) << flow.name.toStdString();
+            ref.frames = int(b.sim->requests().size()) - 1;
+        }
+        ref.memory = b.memory();
+        ref.shown = shownOf(flow, *b.window);
+        ref.file = vl48test::fileBytes(file);
+        return ref;
+    }
+};
+
+// ---------------------------------------------------------------- bookkeeping
+
+bool fullRun() { return qgetenv("VL48_MATRIX") == "full"; }
+
+// Which frames of a flow a run covers: all, or the first, the last and a seeded random one.
+std::vector<int> framesToRun(const QString& flow, int frames) {
+    std::vector<int> ks;
+    if (frames <= 0) return ks;
+    if (fullRun()) {
+        for (int k = 0; k < frames; ++k) ks.push_back(k);
+        return ks;
+    }
+    const QByteArray seedText = qgetenv("VL48_MATRIX_SEED");
+    const uint32_t seed = seedText.isEmpty() ? 48u : seedText.toUInt();
+    std::seed_seq seq{seed, uint32_t(qHash(flow))};
+    std::mt19937 random(seq);
+    const std::set<int> picked{0, frames - 1,
+                               std::uniform_int_distribution<int>(0, frames - 1)(random)};
+    return {picked.begin(), picked.end()};
+}
+
+void appendLine(const QByteArray& variable, const QString& line) {
+    const QString path = qEnvironmentVariable(variable.constData());
+    if (path.isEmpty()) return;
+    QFile out(path);
+    if (out.open(QIODevice::Append | QIODevice::Text)) out.write((line + '\n').toUtf8());
+}
+
+// Rows for the table from observed outcomes, runs of equal outcomes joined into ranges.
+void recordRows(const QString& flow, const QString& fault, const std::map<int, Outcome>& seen) {
+    auto it = seen.begin();
+    while (it != seen.end()) {
+        auto end = it;
+        int last = it->first;
+        while (std::next(end) != seen.end() && std::next(end)->first == last + 1 &&
+               std::next(end)->second == it->second)
+            last = (++end)->first;
+        const bool all = it == seen.begin() && std::next(end) == seen.end();
+        const QString at = all                    ? QStringLiteral("*")
+                           : last == it->first ? QString::number(last)
+                                                  : QStringLiteral("%1-%2").arg(it->first).arg(last);
+        appendLine("VL48_MATRIX_RECORD",
+                   QStringList{flow, fault, at, it->second.row()}.join('\t'));
+        it = std::next(end);
+    }
+}
+
+// The summary, printed at the end: flow by fault, cases passed out of cases run.
+struct Tally {
+    int cases = 0, passed = 0;
+};
+std::map<QString, std::map<QString, Tally>>& tallies() {
+    static std::map<QString, std::map<QString, Tally>> t;
+    return t;
+}
+
+class SummaryPrinter : public ::testing::EmptyTestEventListener {
+    void OnTestProgramEnd(const ::testing::UnitTest&) override {
+        QStringList faults;
+        for (const auto& [fault, name] : FaultNames) faults << name;
+        std::printf("\n%-14s", "flow");
+        for (const QString& f : faults) std::printf(" %11s", qPrintable(f));
+        std::printf("\n");
+        Tally total;
+        for (const auto& [flow, byFault] : tallies()) {
+            std::printf("%-14s", qPrintable(flow));
+            for (const QString& f : faults) {
+                const auto it = byFault.find(f);
+                if (it == byFault.end()) {
+                    std::printf(" %11s", "");
+                    continue;
+                }
+                total.cases += it->second.cases;
+                total.passed += it->second.passed;
+                std::printf(" %11s",
+                            qPrintable(QStringLiteral("%1/%2").arg(it->second.passed).arg(
+                                it->second.cases)));
+            }
+            std::printf("\n");
+        }
+        std::printf("cases passed: %d of %d\n", total.passed, total.cases);
+    }
+};
+
+// ---------------------------------------------------------------- the test
+
+class FaultMatrix : public ::testing::TestWithParam<size_t> {};
+
+TEST(FaultMatrixTable, IsWellFormed) {
+    EXPECT_GT(table().size(), 0u) << VL48_MATRIX_TABLE;
+    EXPECT_EQ(table().errors(), QStringList{});
+}
+
+TEST_P(FaultMatrix, EveryFaultAtEveryFrame) {
+    const Flow& flow = flows()[GetParam()];
+    Matrix matrix;
+    const Reference ref = matrix.reference(flow);
+    const bool recording = !qEnvironmentVariableIsEmpty("VL48_MATRIX_RECORD");
+
+    std::vector<std::pair<Fault, std::vector<int>>> plan{{Fault::None, {0}}};
+    if (flow.save) {
+        for (Fault f : SaveFaults) plan.push_back({f, {0}});
+    } else {
+        ASSERT_GT(ref.frames, 0) << "a flow that sends nothing cannot meet a line fault; boxes: "
+                                 << ref.boxes.join('|').toStdString();
+        for (Fault f : LineFaults) plan.push_back({f, framesToRun(flow.name, ref.frames)});
+    }
+    for (const auto& [fault, ks] : plan) {
+        const QString faultName = FaultNames.at(fault);
+        std::map<int, Outcome> seen;
+        for (int k : ks) {
+            SCOPED_TRACE(QStringLiteral("%1 %2 at frame %3 of %4")
+                             .arg(flow.name, faultName)
+                             .arg(k)
+                             .arg(ref.frames)
+                             .toStdString());
+            const CaseResult r = matrix.run(flow, fault, k, ref);
+            seen[k] = r.outcome;
+            Tally& t = tallies()[flow.name][faultName];
+            ++t.cases;
+            if (r.failures.isEmpty()) ++t.passed;
+            appendLine("VL48_MATRIX_RESULTS",
+                       QStringList{flow.name, faultName, QString::number(k),
+                                   r.failures.isEmpty() ? "pass" : "fail"}
+                           .join('\t'));
+            if (!recording) {
+                EXPECT_TRUE(r.failures.isEmpty())
+                    << "observed " << r.outcome.row().toStdString() << "\n"
+                    << r.failures.join('\n').toStdString();
+            }
+        }
+        if (recording) recordRows(flow.name, faultName, seen);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Flows, FaultMatrix, ::testing::Range(size_t(0), flows().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) {
+                             QString name = flows()[info.param].name;
+                             return name.replace('-', '_').toStdString();
+                         });
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vl48::TApplication app(argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SummaryPrinter);
+    return RUN_ALL_TESTS();
+}
