@@ -45,6 +45,25 @@ int main(int argc, char** argv) {
     std::printf("median exchange      %.3f ms (fastest %.3f, slowest %.3f)\n", median, ms.front(),
                 ms.back());
     std::printf("overhead (median)    %.3f ms\n", median - lineMs);
-    std::printf("ratio                %.4f (goal: at most 1.05)\n", median / lineMs);
+    std::printf("ratio                %.4f (goal: at most 1.02)\n", median / lineMs);
+
+    // What a failure costs the exchange after it: that one first waits until the missed reply
+    // can no longer come. Timed from the end of the failed exchange, as a reconnecting or
+    // reading caller meets it.
+    std::vector<double> after;
+    for (int i = 0; i < 3; ++i) {
+        sim.injectFault({vl48sim::Fault::Kind::NoReply});
+        if (link.Send(vl48::CmdReadCell, vl48::EEInputType)) ++failures;
+        QElapsedTimer clock;
+        clock.start();
+        if (!link.Send(vl48::CmdReadCell, vl48::EEInputType)) ++failures;
+        after.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(after.begin(), after.end());
+    std::printf(
+        "after a failed one   %.1f ms (median of %zu; reply time-out %d ms, late-reply "
+        "window %d ms)\n",
+        after[after.size() / 2], after.size(), vl48::TComPort::totalTimeoutMs(7),
+        vl48::Link::LateReplyWindowMs);
     return failures == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -103,6 +104,18 @@ void PtyPort::close() {
     master_ = -1;
     heldSlave_ = -1;
     slavePath_.clear();
+}
+
+bool PtyPort::suspendSlaveOutput(bool suspended) {
+    return heldSlave_ >= 0 && ::tcflow(heldSlave_, suspended ? TCOOFF : TCOON) == 0;
+}
+
+int PtyPort::unreadBySlave() const {
+    int count = 0;
+    if (heldSlave_ < 0 || ::ioctl(heldSlave_, FIONREAD, &count) < 0) {
+        return 0;
+    }
+    return count;
 }
 
 }  // namespace vl48sim

@@ -22,6 +22,13 @@ public:
     int master() const { return master_; }  // non-blocking
     const std::string& slavePath() const { return slavePath_; }
 
+    // Suspends or resumes the slave's output (tcflow): while suspended, the tool's writes find no
+    // room and stay pending. Returns false if the terminal refuses (or is closed).
+    bool suspendSlaveOutput(bool suspended);
+    // Bytes the simulator sent that are waiting for the tool to read them (0 if closed). Bytes
+    // still on their way through the terminal's flip buffer are not counted yet.
+    int unreadBySlave() const;
+
 private:
     int master_ = -1;
     // Held open while plugged: with no slave descriptor open the master reports a hang-up, which

@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -16,6 +17,7 @@
 #include <deque>
 #include <future>
 #include <mutex>
+#include <random>
 #include <system_error>
 #include <thread>
 
@@ -36,6 +38,15 @@ constexpr auto kInterByteTimeout = std::chrono::milliseconds(30);
 // How long a write may wait for room in the terminal before the bytes are dropped, as they would
 // be on a wire nobody listens to.
 constexpr auto kWriteTimeout = std::chrono::seconds(1);
+// How long a reply cut short by the cable waits for the tool to read what got through: a hang-up
+// discards whatever the tool has not read yet.
+constexpr auto kHandOverTimeout = std::chrono::seconds(1);
+// Bytes pass the terminal's flip buffer on a work queue before the tool's side counts them as
+// unread; if none ever show up as unread in this time, the tool has already taken them.
+constexpr auto kFlipGrace = std::chrono::milliseconds(50);
+// A streaming peer that fell behind its schedule by more than this (the thread was busy with a
+// request, or the machine is slow) starts afresh instead of catching up in one burst.
+constexpr auto kStreamCatchUp = std::chrono::milliseconds(10);
 
 timespec toTimespec(Clock::duration d) {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
@@ -67,6 +78,7 @@ struct Simulator::Impl {
     // Fixed at construction.
     const Options options;
     std::string link;
+    std::string lineStatus;  // link + ".linestatus"
 
     // From here down to `control`, guarded by m.
     mutable std::mutex m;
@@ -82,6 +94,10 @@ struct Simulator::Impl {
     std::deque<std::function<void()>> tasks;
     bool isPlugged = false;
     std::string slave;
+    int turnaroundMs = 0;
+    int turnaroundJitterMs = 0;
+    bool streaming = false;
+    std::array<uint64_t, 5> lineErrors{};  // in LineError order
 
     std::mutex control;  // start, stop, plug and unplug one at a time
     std::mutex io;       // writes to the master, and replacing the terminal under them
@@ -98,6 +114,10 @@ struct Simulator::Impl {
     TimePoint rxChunkAt{};    // arrival of the latest chunk read
     TimePoint lineFreeAt{};   // when the previous request finished arriving, as the line sees it
     bool masterDead = false;
+    std::mt19937 jitterRng;
+    std::mt19937 fillerRng;
+    bool streamRunning = false;
+    TimePoint streamNext{};  // when the next filler byte is due
 
     void wake();
     void drainWake();
@@ -107,6 +127,7 @@ struct Simulator::Impl {
 
     void doPlug(const std::optional<Identity>& another);
     void doUnplug();
+    void writeLineStatus();
 
     void serve();
     void readMaster();
@@ -114,6 +135,8 @@ struct Simulator::Impl {
     void handleFrame(const uint8_t* frame, TimePoint receivedAt);
     std::optional<Fault> takeFault(uint64_t index, bool crcOk, uint8_t cmd);
     bool sleepUntil(TimePoint deadline);
+    bool waitUntilTaken();
+    TimePoint streamFiller();
     bool writeOut(const uint8_t* data, size_t n, bool fromServer);
 };
 
@@ -123,7 +146,14 @@ Simulator::Impl::Impl(Options o) : options(std::move(o)) {
         link = publishedDir() + "/vl48-" + std::to_string(getpid()) + "-" +
                std::to_string(instanceCounter.fetch_add(1));
     }
+    lineStatus = link + ".linestatus";
     device.identity = options.identity;
+    turnaroundMs = std::max(options.turnaroundMs, 0);
+    turnaroundJitterMs = std::max(options.turnaroundJitterMs, 0);
+    const uint32_t seed = options.seed ? *options.seed : std::random_device{}();
+    jitterRng.seed(seed);
+    // Its own sequence, so that streaming does not shift the turnarounds drawn after it.
+    fillerRng.seed(seed ^ 0x9E3779B9u);
     int fds[2];
     if (::pipe(fds) < 0) {
         throw std::system_error(errno, std::generic_category(), "pipe");
@@ -196,17 +226,26 @@ void Simulator::Impl::doPlug(const std::optional<Identity>& another) {
     if (pty.isOpen()) {
         doUnplug();
     }
-    if (another) {
-        std::lock_guard lk(m);
-        device.identity = *another;
-        device.resetMemory();
-    }
     {
+        std::lock_guard lk(m);
+        if (another) {
+            device.identity = *another;
+            device.resetMemory();
+        }
+        // Before the link appears: whoever finds the port finds its counters too.
+        lineErrors.fill(0);
+        writeLineStatus();
+    }
+    try {
         std::lock_guard lk(io);
         pty.open(link);
+    } catch (...) {
+        ::unlink(lineStatus.c_str());
+        throw;
     }
     rx.clear();
     masterDead = false;
+    streamRunning = false;
     std::lock_guard lk(m);
     isPlugged = true;
     slave = pty.slavePath();
@@ -227,7 +266,38 @@ void Simulator::Impl::doUnplug() {
         std::lock_guard lk(io);
         pty.close();
     }
+    // Not before the link is gone, so that an open port always has its counters. Nothing
+    // re-creates the file: raiseLineError already finds the unit unplugged.
+    ::unlink(lineStatus.c_str());
     rx.clear();
+}
+
+// Replaces the line-status file atomically, so the tool never reads half a line. Caller holds m.
+void Simulator::Impl::writeLineStatus() {
+    std::string text;
+    for (size_t i = 0; i < lineErrors.size(); ++i) {
+        text += (i ? " " : "") + std::to_string(lineErrors[i]);
+    }
+    text += '\n';
+    static std::atomic<unsigned> counter{0};
+    const std::string temporary = lineStatus + ".new-" + std::to_string(getpid()) + "-" +
+                                  std::to_string(counter.fetch_add(1));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        throw std::system_error(errno, std::generic_category(), "open " + temporary);
+    }
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    int error = written == static_cast<ssize_t>(text.size()) ? 0 : (written < 0 ? errno : EIO);
+    if (::close(fd) < 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), lineStatus.c_str()) < 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        throw std::system_error(error, std::generic_category(), "write " + lineStatus);
+    }
 }
 
 void Simulator::Impl::serve() {
@@ -237,19 +307,29 @@ void Simulator::Impl::serve() {
 #endif
     for (;;) {
         runTasks();
+        bool streamOn = false;
         {
             std::lock_guard lk(m);
             if (stopRequested) {
                 break;
             }
+            streamOn = streaming;
         }
         if (rx.size() >= kFrameSize && pty.isOpen()) {
             processRx();
             continue;
         }
+        const bool lineUp = pty.isOpen() && !masterDead;
+        // While streaming, the wait lasts until the next filler byte is due.
+        std::optional<timespec> timeout;
+        if (streamOn && lineUp) {
+            timeout = toTimespec(std::max(streamFiller() - Clock::now(), Clock::duration::zero()));
+        } else {
+            streamRunning = false;
+        }
         pollfd fds[2] = {{wakeRead, POLLIN, 0}, {pty.master(), POLLIN, 0}};
-        const nfds_t count = (pty.isOpen() && !masterDead) ? 2 : 1;
-        if (::poll(fds, count, -1) < 0) {
+        const nfds_t count = lineUp ? 2 : 1;
+        if (::ppoll(fds, count, timeout ? &*timeout : nullptr, nullptr) < 0) {
             continue;  // EINTR; nothing else can go wrong with two valid descriptors
         }
         if (fds[0].revents) {
@@ -265,6 +345,38 @@ void Simulator::Impl::serve() {
         serving = false;
     }
     runTasks();
+}
+
+// Puts the filler bytes that are due on the line, one per byte time on a fixed schedule, and
+// returns when the next one is due.
+TimePoint Simulator::Impl::streamFiller() {
+    const TimePoint now = Clock::now();
+    if (!streamRunning || now - streamNext > kStreamCatchUp) {
+        streamRunning = true;
+        streamNext = now;
+    }
+    uint8_t filler[64];
+    size_t n = 0;
+    while (streamNext <= now && n < sizeof filler) {
+        filler[n++] = static_cast<uint8_t>(fillerRng());
+        streamNext += kByteTime;
+    }
+    if (n == 0) {
+        return streamNext;
+    }
+    // The flag is looked at again under io, so that once setStreaming(false) has taken io no
+    // more filler goes out.
+    std::lock_guard lk(io);
+    bool on = false;
+    {
+        std::lock_guard state(m);
+        on = streaming;
+    }
+    if (on && pty.master() >= 0) {
+        // Bytes that find the terminal full are lost, as on a wire nobody listens to.
+        [[maybe_unused]] const ssize_t w = ::write(pty.master(), filler, n);
+    }
+    return streamNext;
 }
 
 void Simulator::Impl::readMaster() {
@@ -335,29 +447,49 @@ void Simulator::Impl::handleFrame(const uint8_t* frame, TimePoint receivedAt) {
     const bool crcOk = frameCrcOk(frame);
     std::optional<Fault> fault;
     Answer answer;
+    bool otherDevice = false;
+    Clock::duration delay{};
     {
         std::lock_guard lk(m);
         const uint64_t index = requestCount++;
         log.push_back(
             LoggedFrame{std::vector<uint8_t>(frame, frame + kFrameSize), crcOk, Clock::now()});
         fault = takeFault(index, crcOk, frame[0]);
+        if (fault && fault->kind == Fault::Kind::Stream) {
+            streaming = true;
+        }
+        if (fault && fault->kind == Fault::Kind::FramingError && isPlugged) {
+            ++lineErrors[static_cast<size_t>(LineError::Frame)];
+            writeLineStatus();
+        }
+        // The streaming peer is not the transmitter: the request never reaches the unit.
+        otherDevice = streaming;
         const bool lost =
             fault && (fault->kind == Fault::Kind::NoReply || fault->kind == Fault::Kind::Unplug);
-        if (crcOk && !lost) {
+        if (crcOk && !lost && !otherDevice) {
             answer = device.execute(frame);
         }
+        delay = std::chrono::milliseconds(turnaroundMs);
+        if (turnaroundJitterMs > 0) {
+            std::uniform_int_distribution<int64_t> jitter(0, turnaroundJitterMs * int64_t{1000});
+            delay += std::chrono::microseconds(jitter(jitterRng));
+        }
         cv.notify_all();
+    }
+    if (otherDevice) {
+        return;
     }
     if (fault && fault->kind == Fault::Kind::Unplug) {
         doUnplug();
         return;
     }
-    if (answer.kind == Answer::Kind::None) {
+    // The cable goes even when the unit had nothing to say.
+    const bool pullMidway = fault && fault->kind == Fault::Kind::UnplugMidReply;
+    if (answer.kind == Answer::Kind::None && !pullMidway) {
         return;
     }
 
     std::vector<uint8_t> out = std::move(answer.bytes);
-    auto delay = std::chrono::milliseconds(options.turnaroundMs);
     if (fault) {
         const bool framed = answer.kind == Answer::Kind::Frame;
         switch (fault->kind) {
@@ -373,6 +505,7 @@ void Simulator::Impl::handleFrame(const uint8_t* frame, TimePoint receivedAt) {
                 }
                 break;
             case Fault::Kind::ShortReply:
+            case Fault::Kind::UnplugMidReply:
                 out.resize(std::min(out.size(), static_cast<size_t>(std::max(fault->count, 0))));
                 break;
             case Fault::Kind::LateReply:
@@ -383,6 +516,8 @@ void Simulator::Impl::handleFrame(const uint8_t* frame, TimePoint receivedAt) {
                 break;
             case Fault::Kind::NoReply:
             case Fault::Kind::Unplug:
+            case Fault::Kind::Stream:
+            case Fault::Kind::FramingError:
                 break;
         }
     }
@@ -409,6 +544,13 @@ void Simulator::Impl::handleFrame(const uint8_t* frame, TimePoint receivedAt) {
             return;
         }
     }
+    if (pullMidway) {
+        // Interrupted: the cable is changing or the simulator stops, which settles it anyway.
+        if (out.empty() || waitUntilTaken()) {
+            doUnplug();
+        }
+        return;
+    }
     std::lock_guard lk(m);
     ++replies;
     cv.notify_all();
@@ -428,6 +570,24 @@ bool Simulator::Impl::sleepUntil(TimePoint deadline) {
         const timespec ts = toTimespec(deadline - now);
         if (::ppoll(&p, 1, &ts, nullptr) > 0) {
             drainWake();
+        }
+    }
+}
+
+// Waits, within kHandOverTimeout, until the tool has read everything sent; false if the cable
+// changes or the simulator stops meanwhile.
+bool Simulator::Impl::waitUntilTaken() {
+    const TimePoint start = Clock::now();
+    bool arrived = false;
+    for (;;) {
+        const int unread = pty.unreadBySlave();
+        arrived = arrived || unread > 0;
+        const auto waited = Clock::now() - start;
+        if ((unread == 0 && (arrived || waited >= kFlipGrace)) || waited >= kHandOverTimeout) {
+            return true;
+        }
+        if (!sleepUntil(Clock::now() + std::chrono::milliseconds(1))) {
+            return false;
         }
     }
 }
@@ -628,6 +788,41 @@ void Simulator::clearFaults() {
 void Simulator::sendStray(const std::vector<uint8_t>& bytes) {
     if (!bytes.empty()) {
         d->writeOut(bytes.data(), bytes.size(), false);
+    }
+}
+
+void Simulator::setTurnaround(int ms, int jitterMs) {
+    std::lock_guard lk(d->m);
+    d->turnaroundMs = std::max(ms, 0);
+    d->turnaroundJitterMs = std::max(jitterMs, 0);
+}
+
+void Simulator::setStreaming(bool on) {
+    {
+        std::lock_guard lk(d->m);
+        d->streaming = on;
+    }
+    d->wake();
+    // The serving thread writes filler only while holding io and seeing the flag on: once io is
+    // ours, the last of it is out.
+    std::lock_guard lk(d->io);
+}
+
+void Simulator::raiseLineError(LineError error, int count) {
+    std::lock_guard lk(d->m);
+    if (!d->isPlugged || count <= 0) {
+        return;
+    }
+    d->lineErrors[static_cast<size_t>(error)] += static_cast<uint64_t>(count);
+    d->writeLineStatus();
+}
+
+std::string Simulator::lineStatusPath() const { return d->lineStatus; }
+
+void Simulator::setWritesStalled(bool stalled) {
+    std::lock_guard lk(d->io);
+    if (d->pty.isOpen() && !d->pty.suspendSlaveOutput(stalled)) {
+        throw std::system_error(errno, std::generic_category(), "tcflow");
     }
 }
 

@@ -40,20 +40,25 @@ struct Readings {
 // One injected misbehaviour, applied to one request as it is answered.
 struct Fault {
     enum class Kind {
-        NoReply,     // swallow the request: it is not carried out and nothing is answered
-        BadCrc,      // answer with a corrupted CRC (a raw note reply goes out unchanged)
-        WrongEcho,   // answer with another command code in byte 0 (CRC made to match; a raw
-                     // note reply goes out unchanged)
-        ShortReply,  // send only the first `count` bytes of the reply (default 5)
-        LateReply,   // send the reply after `delayMs` milliseconds
-        StrayBytes,  // send `bytes` just before the (otherwise correct) reply
-        Unplug,      // pull the cable instead of answering (the request is still logged)
+        NoReply,         // swallow the request: it is not carried out and nothing is answered
+        BadCrc,          // answer with a corrupted CRC (a raw note reply goes out unchanged)
+        WrongEcho,       // answer with another command code in byte 0 (CRC made to match; a raw
+                         // note reply goes out unchanged)
+        ShortReply,      // send only the first `count` bytes of the reply (default 5)
+        LateReply,       // send the reply after `delayMs` milliseconds
+        StrayBytes,      // send `bytes` just before the (otherwise correct) reply
+        Unplug,          // pull the cable instead of answering (the request is still logged)
+        UnplugMidReply,  // send the first `count` bytes of the reply (if any), then pull the
+                         // cable once the tool has read them
+        Stream,          // another device takes over the line: streaming starts instead of the
+                         // answer, and goes on until setStreaming(false)
+        FramingError,    // the line counts a framing error, then the answer goes out as usual
     };
     Fault() = default;
     Fault(Kind k) : kind(k) {}  // implicit, so that injectFault({Kind::NoReply}) reads well
 
     Kind kind = Kind::NoReply;
-    int count = 5;               // ShortReply: bytes sent
+    int count = 5;               // ShortReply, UnplugMidReply: bytes sent
     int delayMs = 1000;          // LateReply
     std::vector<uint8_t> bytes;  // StrayBytes
 };
@@ -73,8 +78,15 @@ struct Options {
     Identity identity;
     // Real line timing: bytes take 10 bit times at 4800 baud each way, plus a turnaround.
     bool pace = false;
-    int turnaroundMs = 0;  // pause before every reply, applied with or without pace
+    int turnaroundMs = 0;        // pause before every reply, applied with or without pace
+    int turnaroundJitterMs = 0;  // plus a uniform random 0..jitter ms, drawn for every reply
+    // Seed of the turnaround jitter and of the streaming filler; unset: different every run.
+    std::optional<uint32_t> seed;
 };
+
+// Line-status conditions a real serial driver counts. A pseudo-terminal has no such counters, so
+// the simulator keeps them in a side file (see Simulator::lineStatusPath()).
+enum class LineError { Frame, Overrun, Parity, Break, BufferOverrun };
 
 // Folder where simulators publish their port links for the tool's port list:
 // $TMPDIR/vl48-sim (or /tmp/vl48-sim).
@@ -131,6 +143,25 @@ public:
     void injectFaultOnCommand(uint8_t cmd, const Fault& fault);
     void clearFaults();
     void sendStray(const std::vector<uint8_t>& bytes);  // bytes on the line now, unasked
+
+    // Line timing, changeable while serving; applies from the next reply on.
+    void setTurnaround(int ms, int jitterMs = 0);
+
+    // Another device talking on the port: while on, filler bytes go out without pause at the
+    // line rate, and requests are logged (and count for fault positions, using up faults aimed
+    // at them) but neither carried out nor answered. Stays on across unplug and plug.
+    void setStreaming(bool on);
+
+    // Line-status counters, cumulative since the unit was plugged in, in the file
+    // lineStatusPath(): one line "frame overrun parity brk buf_overrun\n" in decimal, replaced
+    // atomically. The file is created with zeros at plug and removed at unplug and stop.
+    // raiseLineError while unplugged does nothing: there is no line to go wrong.
+    void raiseLineError(LineError error, int count = 1);
+    std::string lineStatusPath() const;  // <linkPath>.linestatus
+
+    // Suspends the slave's output: the tool's writes find no room (EAGAIN) and stay pending until
+    // released. Unplugging while stalled works; every plug starts unstalled.
+    void setWritesStalled(bool stalled);
 
     // Log of every complete 7-byte request received, in order.
     std::vector<LoggedFrame> requests() const;

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Simulator.h"
@@ -43,7 +45,10 @@ void printUsage(std::ostream& out) {
            "  --firmware N      firmware identifier (default 1310250312)\n"
            "  --serial N        serial number 0..65535 (default 42)\n"
            "  --pace            real line timing: 4800 baud each way\n"
-           "  --turnaround MS   pause before every reply\n"
+           "  --turnaround MS[:JITTER]\n"
+           "                    pause before every reply: MS plus a random 0..JITTER ms\n"
+           "                    (default 5:3)\n"
+           "  --seed N          seed of the random jitter and filler, for repeatable runs\n"
            "  --jumper-off      write-enable jumper removed: writes are acknowledged, not stored\n"
            "  --help            this text\n"
            "\n"
@@ -59,8 +64,17 @@ void printUsage(std::ostream& out) {
            "                              hundredths of an ohm for resistance inputs\n"
            "  temp VALUE                  terminal temperature in 0.1 degC\n"
            "  fault KIND [PARAM]          misbehave on the next request: noreply, badcrc,\n"
-           "                              wrongecho, short N, late MS, stray HEXBYTES, unplug\n"
+           "                              wrongecho, short N, late MS, stray HEXBYTES, unplug,\n"
+           "                              unplugmid N (send N bytes of the reply, then unplug)\n"
            "  stray HEXBYTES              put bytes on the line now (e.g. stray 55AA)\n"
+           "  turnaround MS[:JITTER]      pause before every reply from now on\n"
+           "  stream on|off               another device sending without pause: filler bytes\n"
+           "                              at the line rate, requests logged but not answered\n"
+           "  lineerror KIND [N]          count N (default 1) line errors of KIND: frame,\n"
+           "                              overrun, parity, break, bufoverrun (in the port\n"
+           "                              link's .linestatus file)\n"
+           "  stall on|off                hold the tool's writes (they stay pending) or let\n"
+           "                              them go\n"
            "  jumper on|off               fit or remove the write-enable jumper\n"
            "  log                         print the requests received so far, then forget them\n"
            "  help                        this text\n"
@@ -95,6 +109,18 @@ std::optional<long long> parseNumber(const std::string& text, long long min, lon
         return std::nullopt;
     }
     return signedValue;
+}
+
+// "MS" or "MS:JITTER", milliseconds each.
+std::optional<std::pair<int, int>> parseTurnaround(const std::string& text) {
+    const auto colon = text.find(':');
+    const auto ms = parseNumber(text.substr(0, colon), 0, 60'000);
+    const auto jitter = colon == std::string::npos ? std::optional<long long>(0)
+                                                   : parseNumber(text.substr(colon + 1), 0, 60'000);
+    if (!ms || !jitter) {
+        return std::nullopt;
+    }
+    return std::make_pair(static_cast<int>(*ms), static_cast<int>(*jitter));
 }
 
 // "55AA", "55 AA" or "55:aa".
@@ -249,6 +275,24 @@ private:
             sim_.setWriteEnabled(args[0] == "on");
             say(args[0] == "on" ? "jumper fitted: writes are stored"
                                 : "jumper removed: writes are acknowledged but not stored");
+        } else if (word == "turnaround" && args.size() == 1) {
+            const auto turnaround = parseTurnaround(args[0]);
+            if (!turnaround) {
+                return bad("turnaround MS[:JITTER]: milliseconds, e.g. turnaround 5:3");
+            }
+            sim_.setTurnaround(turnaround->first, turnaround->second);
+            say("turnaround " + std::to_string(turnaround->first) + " ms + 0.." +
+                std::to_string(turnaround->second) + " ms");
+        } else if (word == "stream" && args.size() == 1 && (args[0] == "on" || args[0] == "off")) {
+            sim_.setStreaming(args[0] == "on");
+            say(args[0] == "on" ? "streaming: filler on the line, requests go unanswered"
+                                : "streaming stopped");
+        } else if (word == "lineerror" && (args.size() == 1 || args.size() == 2)) {
+            lineError(args);
+        } else if (word == "stall" && args.size() == 1 && (args[0] == "on" || args[0] == "off")) {
+            sim_.setWritesStalled(args[0] == "on");
+            say(args[0] == "on" ? "writes stalled: the tool's bytes stay pending"
+                                : "writes flow again");
         } else if (word == "log" && args.empty()) {
             const auto frames = sim_.requests();
             sim_.clearLog();
@@ -285,6 +329,30 @@ private:
             std::to_string(id.serial) + "): " + sim_.linkPath() + " -> " + sim_.slavePath());
     }
 
+    void lineError(const std::vector<std::string>& args) {
+        using vl48sim::LineError;
+        static const std::vector<std::pair<std::string, LineError>> kinds = {
+            {"frame", LineError::Frame},
+            {"overrun", LineError::Overrun},
+            {"parity", LineError::Parity},
+            {"break", LineError::Break},
+            {"bufoverrun", LineError::BufferOverrun},
+        };
+        const auto kind = std::find_if(kinds.begin(), kinds.end(),
+                                       [&](const auto& k) { return k.first == args[0]; });
+        const auto count =
+            args.size() == 2 ? parseNumber(args[1], 1, 1'000'000) : std::optional<long long>(1);
+        if (kind == kinds.end() || !count) {
+            return bad("lineerror frame|overrun|parity|break|bufoverrun [N]");
+        }
+        if (!sim_.plugged()) {
+            return bad("lineerror: the unit is unplugged");
+        }
+        sim_.raiseLineError(kind->second, static_cast<int>(*count));
+        say(std::to_string(*count) + " " + kind->first + " error(s) counted in " +
+            sim_.lineStatusPath());
+    }
+
     void setNote(const std::string& text) {
         sim_.setNote(text);
         const uint16_t length = sim_.cell(88);
@@ -312,6 +380,14 @@ private:
             f.kind = Kind::WrongEcho;
         } else if (kind == "unplug" && param.empty()) {
             f.kind = Kind::Unplug;
+        } else if (kind == "unplugmid") {
+            const auto count =
+                param.empty() ? std::optional<long long>(5) : parseNumber(param, 0, 1000);
+            if (!count) {
+                return bad("fault unplugmid N: N 0..1000 bytes");
+            }
+            f.kind = Kind::UnplugMidReply;
+            f.count = static_cast<int>(*count);
         } else if (kind == "short") {
             const auto count =
                 param.empty() ? std::optional<long long>(5) : parseNumber(param, 0, 6);
@@ -336,7 +412,9 @@ private:
             f.kind = Kind::StrayBytes;
             f.bytes = *bytes;
         } else {
-            return bad("fault KIND: noreply|badcrc|wrongecho|short N|late MS|stray HEX|unplug");
+            return bad(
+                "fault KIND: noreply|badcrc|wrongecho|short N|late MS|stray HEX|unplug|"
+                "unplugmid N");
         }
         sim_.injectFault(f, 0);
         say("fault armed for the next request: " + kind + (param.empty() ? "" : " " + param));
@@ -353,6 +431,9 @@ struct Args {
 // Exits on --help and on bad options.
 Args parseArgs(int argc, char** argv) {
     Args args;
+    // A real transmitter takes a few milliseconds to answer, never exactly the same.
+    args.options.turnaroundMs = 5;
+    args.options.turnaroundJitterMs = 3;
     auto fail = [](const std::string& message) {
         std::cerr << "vl48-sim: " << message << " (see --help)\n";
         std::exit(2);
@@ -395,7 +476,14 @@ Args parseArgs(int argc, char** argv) {
         } else if (option == "--pace") {
             args.options.pace = true;
         } else if (option == "--turnaround") {
-            args.options.turnaroundMs = static_cast<int>(number(0, 60'000));
+            const auto turnaround = parseTurnaround(value());
+            if (!turnaround) {
+                fail("bad value for --turnaround (MS or MS:JITTER)");
+            }
+            args.options.turnaroundMs = turnaround->first;
+            args.options.turnaroundJitterMs = turnaround->second;
+        } else if (option == "--seed") {
+            args.options.seed = static_cast<uint32_t>(number(0, UINT32_MAX));
         } else if (option == "--jumper-off") {
             args.jumperOff = true;
         } else {
@@ -443,7 +531,8 @@ int main(int argc, char** argv) {
 
     std::cout << sim.linkPath() << std::endl;
     std::cout << "vl48-sim: type " << args.options.identity.deviceType << " unit on "
-              << sim.slavePath() << (args.options.pace ? ", paced" : "")
+              << sim.slavePath() << (args.options.pace ? ", paced" : "") << ", turnaround "
+              << args.options.turnaroundMs << "+0.." << args.options.turnaroundJitterMs << " ms"
               << "; 'help' lists the commands" << std::endl;
 
     Console console(sim);

@@ -2,14 +2,26 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace vl48 {
 
 const char* const TComPort::ClosedPortText = "Can't perform this operation on a closed port";
 const char* const TComPort::OpenPortText = "Can't perform this operation on an open port";
 const char* const TComPort::TimeoutText = "Timeout";
+
+namespace {
+
+const char* const LineStatusText = "The line reported a transmission error";
+
+}  // namespace
 
 QString portErrorText(QSerialPort::SerialPortError error) {
     switch (error) {
@@ -38,6 +50,11 @@ QString portErrorText(QSerialPort::SerialPortError error) {
 
 TComPort::TComPort(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &TComPort::onPortError);
+    // An idle connection hears of a noisy line too, not only the next exchange.
+    m_lineStatusPoll.setInterval(LineStatusPollMs);
+    connect(&m_lineStatusPoll, &QTimer::timeout, this, [this] {
+        if (m_open) pollLineStatus();
+    });
 }
 
 TComPort::~TComPort() {
@@ -45,6 +62,10 @@ TComPort::~TComPort() {
 }
 
 QString TComPort::publishedPortDir() { return QDir::tempPath() + QStringLiteral("/vl48-sim"); }
+
+QString TComPort::lineStatusFile(const QString& deviceName) {
+    return deviceName + QStringLiteral(".linestatus");
+}
 
 void TComPort::ListPorts(QStringList& list) {
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -69,6 +90,7 @@ void TComPort::setActive(bool active) {
     if (!active) {
         m_open = false;
         m_pendingWrite = 0;
+        m_lineStatusPoll.stop();
         // Also closes a port whose device was lost and whose close is still queued.
         if (m_port.isOpen()) m_port.close();
         return;
@@ -107,6 +129,76 @@ void TComPort::setActive(bool active) {
     m_lossPending = false;
     m_pendingWrite = 0;
     m_open = true;
+
+    // Conditions counted before this open belong to an earlier session on the line.
+    m_counterSource = CounterSource::Driver;
+    if (!readCounters(m_counters)) {
+        m_counterSource = QFileInfo::exists(lineStatusFile(m_deviceName)) ? CounterSource::SideFile
+                                                                          : CounterSource::None;
+        m_counters = LineCounters{};
+        if (m_counterSource == CounterSource::SideFile) readCounters(m_counters);
+    }
+    if (m_counterSource != CounterSource::None) m_lineStatusPoll.start();
+}
+
+bool TComPort::readCounters(LineCounters& counters) const {
+    switch (m_counterSource) {
+        case CounterSource::None:
+            return false;
+        case CounterSource::Driver: {
+#ifdef __linux__
+            serial_icounter_struct ic{};
+            if (::ioctl(int(m_port.handle()), TIOCGICOUNT, &ic) != 0) return false;
+            counters = {quint32(ic.frame), quint32(ic.overrun), quint32(ic.parity), quint32(ic.brk),
+                        quint32(ic.buf_overrun)};
+            return true;
+#else
+            return false;
+#endif
+        }
+        case CounterSource::SideFile: {
+            QFile file(lineStatusFile(m_deviceName));
+            if (!file.open(QIODevice::ReadOnly)) return false;  // the unit is being re-plugged
+            const QList<QByteArray> fields = file.read(256).simplified().split(' ');
+            if (fields.size() != 5) return false;
+            quint32 values[5];
+            for (int i = 0; i < 5; ++i) {
+                bool ok = false;
+                values[i] = fields[i].toUInt(&ok);
+                if (!ok) return false;
+            }
+            counters = {values[0], values[1], values[2], values[3], values[4]};
+            return true;
+        }
+    }
+    return false;
+}
+
+TLineErrors TComPort::pollLineStatus() {
+    LineCounters now;
+    if (!m_open || !readCounters(now)) return 0;
+    TLineErrors errors = 0;
+    // Counters only grow while the device lives; any change is a new condition.
+    if (now.frame != m_counters.frame) errors |= leFrame;
+    if (now.overrun != m_counters.overrun) errors |= leOverrun;
+    if (now.parity != m_counters.parity) errors |= leParity;
+    if (now.brk != m_counters.brk) errors |= leBreak;
+    if (now.bufOverrun != m_counters.bufOverrun) errors |= leBufferOverrun;
+    m_counters = now;
+    if (errors == 0) return 0;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, errors] {
+            if (generation == m_generation) emit OnLineError(errors);
+        },
+        Qt::QueuedConnection);
+    return errors;
+}
+
+void TComPort::failOnLineStatus() {
+    if (m_counterSource != CounterSource::None && pollLineStatus() != 0)
+        throw EComError(QString::fromLatin1(LineStatusText));
 }
 
 void TComPort::onPortError(QSerialPort::SerialPortError error) {
@@ -172,18 +264,26 @@ void TComPort::PortWaitWrite() {
     QDeadlineTimer deadline(totalTimeoutMs(int(handedOver)));
     while (m_port.bytesToWrite() > 0) {
         if (!m_open) raiseLost();
-        if (deadline.hasExpired()) throw EComError(QString::fromLatin1(TimeoutText));
+        if (deadline.hasExpired()) {
+            // Left queued, the request would go out whenever the line frees up, and its answer
+            // would be taken for a later request's.
+            m_port.clear(QSerialPort::Output);
+            m_port.clearError();
+            throw EComError(QString::fromLatin1(TimeoutText));
+        }
         if (!m_port.waitForBytesWritten(int(deadline.remainingTime()))) {
             if (!m_open) raiseLost();
             m_port.clearError();
         }
     }
     if (!m_open) raiseLost();
+    failOnLineStatus();
 }
 
 void TComPort::PortRead(uint8_t* buffer, int n) {
     requireOpen();
     if (n <= 0) return;
+    failOnLineStatus();
     QDeadlineTimer deadline(totalTimeoutMs(n));
     int got = 0;
     while (got < n) {
@@ -201,6 +301,7 @@ void TComPort::PortRead(uint8_t* buffer, int n) {
             m_port.clearError();
         }
     }
+    failOnLineStatus();
 }
 
 bool TComPort::PortWaitInput(int ms) {
@@ -212,10 +313,16 @@ bool TComPort::PortWaitInput(int ms) {
     return m_port.bytesAvailable() > 0;
 }
 
-void TComPort::PortDiscardInput() {
-    if (!m_open) return;
+qint64 TComPort::PortDiscardInput() {
+    if (!m_open) return 0;
+    qint64 count = m_port.bytesAvailable();
+#ifdef __linux__
+    int queued = 0;  // what the driver holds and the port has not fetched yet
+    if (::ioctl(int(m_port.handle()), FIONREAD, &queued) == 0 && queued > 0) count += queued;
+#endif
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
+    return count;
 }
 
 }  // namespace vl48

@@ -1,11 +1,13 @@
 // The serial port object: the transmitter's fixed line settings over QSerialPort, blocking
-// reads with the per-byte total time-out, and one line-error event per lost device.
+// reads with the per-byte total time-out, and one line-error event per lost device or new
+// line-status condition (framing, overrun, parity, break).
 #pragma once
 
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <cstdint>
 #include <stdexcept>
 
@@ -29,8 +31,16 @@ enum TLineError : unsigned {
     leOverrun = 2,
     leParity = 4,
     leDeviceLost = 8,  // the device vanished (USB adapter pulled, pseudo-terminal closed)
+    leBreak = 16,
+    leBufferOverrun = 32,  // the driver's own input buffer overflowed
 };
 using TLineErrors = unsigned;
+
+// The line-status counters a Linux serial driver keeps (TIOCGICOUNT), cumulative since the
+// device appeared.
+struct LineCounters {
+    quint32 frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
+};
 
 class TComPort : public QObject {
     Q_OBJECT
@@ -38,6 +48,8 @@ public:
     static constexpr int BaudRate = 4800;
     static constexpr int ReadMultiplierMs = 100;
     static constexpr int ReadConstantMs = 100;
+    // How often an open, idle port looks at the driver's line-status counters.
+    static constexpr int LineStatusPollMs = 200;
 
     static const char* const ClosedPortText;
     static const char* const OpenPortText;
@@ -60,10 +72,17 @@ public:
     void PortWrite(const uint8_t* data, int n);
     void PortWaitWrite();
     void PortRead(uint8_t* buffer, int n);
-    // Throws away whatever has arrived unasked, without waiting for more.
-    void PortDiscardInput();
+    // Throws away whatever has arrived unasked, without waiting for more; returns how many bytes
+    // that was.
+    qint64 PortDiscardInput();
     // True when a byte is waiting, or arrives within `ms`.
     bool PortWaitInput(int ms);
+
+    // Where the driver keeps no line-status counters (a pseudo-terminal), a simulator stands in
+    // for them with a side file beside the port's path: one line of five decimal counters
+    // "frame overrun parity brk buf_overrun", rewritten whole as they grow. The port reads it
+    // only when the driver has no counters and the file exists at the moment the port opens.
+    static QString lineStatusFile(const QString& deviceName);
 
     // Total time-out of a transfer of n bytes.
     static int totalTimeoutMs(int n) { return ReadMultiplierMs * n + ReadConstantMs; }
@@ -78,6 +97,18 @@ private:
     void deviceLost(QSerialPort::SerialPortError error);
     void requireOpen() const;
     [[noreturn]] void raiseLost() const;
+    // Compares the line-status counters with the last ones seen and reports the new conditions
+    // once (OnLineError, from the event loop); returns them, so that a transfer that met them
+    // can fail.
+    TLineErrors pollLineStatus();
+    // A transfer fails when the line reported an error meanwhile.
+    void failOnLineStatus();
+    bool readCounters(LineCounters& counters) const;
+
+    enum class CounterSource { None, Driver, SideFile };
+    CounterSource m_counterSource = CounterSource::None;
+    LineCounters m_counters;
+    QTimer m_lineStatusPoll;
 
     QSerialPort m_port;
     QString m_deviceName = QStringLiteral("COM1");

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "config/NumberTexts.h"
@@ -69,6 +70,15 @@ void TFrmMain::CmbBxPortKeyPress(int key) {
 
 void TFrmMain::Connect() {
     BtnConnect->setEnabled(false);
+    // However an attempt ends short of the settings view (a refusal, a failed exchange, a port
+    // error that escapes to the general handler), the button works again and the port is not
+    // left open behind the connection view.
+    bool connected = false;
+    const auto notConnected = qScopeGuard([this, &connected] {
+        if (connected) return;
+        BtnConnect->setEnabled(true);
+        ComPort->setActive(false);
+    });
     const QString portText = CmbBxPort->currentText();
     try {
         ComPort->setDeviceName(deviceNameFor(portText));
@@ -78,10 +88,10 @@ void TFrmMain::Connect() {
         ComPort->setActive(true);
     } catch (const EComError&) {
         showMessage(MsgKind::Error, MsgInvalidPort);
-        BtnConnect->setEnabled(true);
-        ComPort->setActive(false);
         return;
     }
+    // A reconnection tick arrives here without passing through ShowConnect.
+    forgetTransmitter();
     const auto lost = [this] {
         showMessage(MsgKind::Error, MsgConnectionLost);
         ShowConnect();
@@ -155,13 +165,10 @@ void TFrmMain::Connect() {
     DrawForm();
     PanelConnect->hide();
     PanelSettings->show();
+    connected = true;
 }
 
-void TFrmMain::ShowConnect() {
-    // Leaving a field that drives the output releases it (and pauses): let that happen while
-    // the port is still open, instead of leaving the focus on a field about to be hidden.
-    if (QWidget* focus = QApplication::focusWidget(); focus && PanelSettings->isAncestorOf(focus))
-        focus->clearFocus();
+void TFrmMain::forgetTransmitter() {
     resetOutputCorrection();
     LblMeasMV->clear();  // a millivolt correction never uses the previous transmitter's reading
     PanelDACorr->hide();
@@ -183,14 +190,22 @@ void TFrmMain::ShowConnect() {
     // bring it back for the next person at the bench.
     MskEdtPwd->setText(QString());
     MskEdtPwd->setCursorPosition(0);
+    for (QLabel* mark : {LblMskEdtResCompCH, LblEdtNoteCH, LblDtTmPickerCH, LblMskEdtTcldEndCH,
+                         LblMskEdtTempBeginCH, LblMskEdtTempEndCH, LblSaveX, LblSaveX1})
+        mark->hide();
+}
+
+void TFrmMain::ShowConnect() {
+    // Leaving a field that drives the output releases it (and pauses): let that happen while
+    // the port is still open, instead of leaving the focus on a field about to be hidden.
+    if (QWidget* focus = QApplication::focusWidget(); focus && PanelSettings->isAncestorOf(focus))
+        focus->clearFocus();
+    forgetTransmitter();
     BtnConnect->setEnabled(true);
     PrgBarLoadEE->hide();
 
     setPanel(0, MsgSelectPort);
     for (int i = 1; i < 4; ++i) setPanel(i, QString());
-    for (QLabel* mark : {LblMskEdtResCompCH, LblEdtNoteCH, LblDtTmPickerCH, LblMskEdtTcldEndCH,
-                         LblMskEdtTempBeginCH, LblMskEdtTempEndCH, LblSaveX, LblSaveX1})
-        mark->hide();
     ComPort->setActive(false);
 }
 

@@ -1,5 +1,6 @@
 #include "Link.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QThread>
 #include <chrono>
@@ -22,40 +23,79 @@ void Link::reportTime(qint64 ms) {
     if (onExchangeTime) onExchangeTime(ms);
 }
 
+// Why settling is needed: a reply carries no trace of the request it answers (byte 1 is data, not
+// the tag), so a late reply to a cell read passes every check of the next read of the same
+// command, and every value after it shifts by one cell. Discarding what waits before a request
+// is not enough: a transmitter with a turnaround of its own can deliver the late reply after the
+// next request has gone out. Only a request sent once the late reply can no longer come is safe.
+// So an exchange that follows one without a good reply first waits out the rest of the
+// late-reply window, then for a quiet gap, at most one reply time-out in all. The price is paid
+// only after a failure; a healthy line never waits here.
+bool Link::settle(int maxWaitMs) {
+    if (!m_replyMayTrail) return true;
+    QDeadlineTimer bound(qMax(maxWaitMs, 0));
+    QElapsedTimer sinceByte;
+    qint64 drained = 0;
+    try {
+        for (;;) {
+            const qint64 n = m_port.PortDiscardInput();
+            if (n > 0) {
+                drained += n;
+                sinceByte.start();
+            }
+            if (drained > SettleByteCap) return false;
+            const qint64 windowLeft = LateReplyWindowMs - m_missedAt.elapsed();
+            const qint64 gapLeft = sinceByte.isValid() ? QuietGapMs - sinceByte.elapsed() : 0;
+            const qint64 wait = qMax(windowLeft, gapLeft);
+            if (wait <= 0) break;
+            if (bound.hasExpired()) return false;
+            m_port.PortWaitInput(int(qMin(wait, bound.remainingTime())));
+        }
+    } catch (const EComError&) {
+        return false;  // a lost device: the port has reported it
+    }
+    m_replyMayTrail = false;
+    return true;
+}
+
+void Link::replyMissed() {
+    m_replyMayTrail = true;
+    m_missedAt.start();
+}
+
 bool Link::exchange(const Frame& request, Frame& reply) {
     QElapsedTimer clock;
     clock.start();
+    reply.fill(0);
+    // An exchange on a closed port is the caller's fault and reaches it as a port error (from
+    // the wait for the write, below); one whose port fails underway just fails.
+    const bool wasOpen = m_port.Active();
+    if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
+        reportTime(clock.elapsed());
+        return false;  // nothing was sent, so no new reply can trail
+    }
     bool failed = false;
-    // A late reply of an earlier exchange would pass every check of this one (same echo, good
-    // CRC) and shift every value after it: whatever waits now is stale.
+    // Whatever waits now is stale: an unasked byte, the tail of a broken reply.
     m_port.PortDiscardInput();
     try {
         m_port.PortWrite(request.data(), FrameSize);
     } catch (const EComError&) {
         failed = true;
     }
-    m_port.PortWaitWrite();  // a closed port is the caller's problem, not a failed exchange
-    reply.fill(0);
+    try {
+        m_port.PortWaitWrite();
+    } catch (const EComError&) {
+        if (!wasOpen) throw;
+        failed = true;
+    }
     try {
         m_port.PortRead(reply.data(), FrameSize);
     } catch (const EComError&) {
         failed = true;
     }
-    // A reply that missed its own exchange may still come, and arriving now it passes every
-    // check of this one (the same echo for the same command, a good CRC) with the previous
-    // request's value. The transmitter answers in turn, so a frame right behind the one read
-    // is the answer to this request: the last frame counts.
-    if (!failed && m_replyMayTrail) {
-        try {
-            while (m_port.PortWaitInput(TrailingReplyGapMs))
-                m_port.PortRead(reply.data(), FrameSize);
-        } catch (const EComError&) {
-            failed = true;
-        }
-    }
     reportTime(clock.elapsed());
     const bool good = !failed && replyIsValid(reply, request[0]);
-    m_replyMayTrail = !good;
+    if (!good) replyMissed();
     return good;
 }
 
@@ -97,6 +137,11 @@ void Link::DA(uint8_t command, uint32_t data) {
 bool Link::ReadNote(int n, QByteArray& text) {
     QElapsedTimer clock;
     clock.start();
+    const bool wasOpen = m_port.Active();
+    if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
+        reportTime(clock.elapsed());
+        return false;
+    }
     bool failed = false;
     m_port.PortDiscardInput();
     const Frame request = buildSendRequest(CmdReadNote, m_frameTag, 0);
@@ -105,7 +150,12 @@ bool Link::ReadNote(int n, QByteArray& text) {
     } catch (const EComError&) {
         failed = true;
     }
-    m_port.PortWaitWrite();
+    try {
+        m_port.PortWaitWrite();
+    } catch (const EComError&) {
+        if (!wasOpen) throw;
+        failed = true;
+    }
     QThread::msleep(NotePauseMs);
     QByteArray bytes(qMax(n, 0), '\0');
     try {
@@ -114,8 +164,12 @@ bool Link::ReadNote(int n, QByteArray& text) {
         failed = true;
     }
     reportTime(clock.elapsed());
-    if (!failed) text = bytes;
-    return !failed;
+    if (failed) {
+        replyMissed();
+        return false;
+    }
+    text = bytes;
+    return true;
 }
 
 }  // namespace vl48

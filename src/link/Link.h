@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -15,9 +16,15 @@ namespace vl48 {
 class Link {
 public:
     static constexpr int NotePauseMs = 500;
-    // After an exchange without a good reply, how long the next one waits behind the frame it
-    // has read for another one (a frame and a transmitter's turnaround at 4800 baud).
-    static constexpr int TrailingReplyGapMs = 50;
+    // A reply that missed its exchange can still come this long after the exchange gave up: a
+    // slow or busy transmitter's answer, up to one more reply time-out.
+    static constexpr int LateReplyWindowMs = 800;
+    // Silence that ends a burst of bytes: a few byte times at 4800 baud and a USB adapter's
+    // latency timer (16 ms), with room for jitter.
+    static constexpr int QuietGapMs = 40;
+    // A settling wait that drains more than this is listening to a stream, not to a late reply
+    // (one reply time-out at 4800 baud carries fewer than 400 bytes).
+    static constexpr int SettleByteCap = 4096;
 
     explicit Link(TComPort& port);
 
@@ -46,16 +53,25 @@ public:
     // n raw bytes (no echo, no CRC). False on a port error.
     bool ReadNote(int n, QByteArray& text);
 
+    // After an exchange without a good reply, waits (at most `maxWaitMs`) until that reply can
+    // no longer come: the late-reply window has passed and the line has been quiet for a gap,
+    // throwing away whatever arrives meanwhile. True when a request may go out; false when the
+    // line would not settle in time (a peer that keeps sending) or the port failed. Every
+    // exchange settles by itself; a caller that must not block asks with 0.
+    bool settle(int maxWaitMs);
+
     // Told the elapsed time of every exchange that reads a reply, failed or not.
     std::function<void(qint64 ms)> onExchangeTime;
 
 private:
     bool exchange(const Frame& request, Frame& reply);
     void reportTime(qint64 ms);
+    void replyMissed();
 
     TComPort& m_port;
     uint8_t m_frameTag = 1;
     bool m_replyMayTrail = false;  // the last exchange got no good reply: it may still come
+    QElapsedTimer m_missedAt;      // when that exchange gave up
     std::mt19937 m_random;
 };
 

@@ -50,6 +50,9 @@ void TFrmMain::TmrReConnTimer() {
         return;  // nothing plugged in yet; try again at the next tick
     }
     link->drawFrameTag();
+    // After a failed query its late answer may still be on its way; rather than block the
+    // dialog (and its Cancel) for it, this tick gives way to the next one.
+    if (!link->settle(0)) return;
     if (!Send(CmdIdentify, 0)) return;  // the port stays open until the next tick closes it
 
     TmrReConn->stop();

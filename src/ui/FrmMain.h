@@ -76,6 +76,11 @@ public:
     void BtnConnectClick();
     void CmbBxPortKeyPress(int key);
     void ShowConnect();
+    // Puts away everything one transmitter showed or stored (the connection view in front, the
+    // Ni 891 choice, the millivolt reading, the output-correction panel with its copy, markers,
+    // the service code), so nothing of it is offered to or written into the next. ShowConnect
+    // and every connection attempt run it.
+    void forgetTransmitter();
     void MenuCommEndClick();
     void ComPortLineError(TLineErrors errors);
     void TmrReConnTimer();

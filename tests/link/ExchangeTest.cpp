@@ -107,7 +107,7 @@ TEST_F(ExchangeTest, LateReplyArrivingDuringTheNextExchangeIsNotTakenForItsReply
     ASSERT_TRUE(link.Send(CmdReadCell, EEFilter, reply));
     EXPECT_EQ(replyWord(reply), 3);
     ASSERT_EQ(times.size(), 3u);
-    EXPECT_LT(times[2], Link::TrailingReplyGapMs);
+    EXPECT_LT(times[2], Link::QuietGapMs);
 }
 
 TEST_F(ExchangeTest, StrayBytes) {

@@ -9,7 +9,10 @@
 // (VL48_MATRIX_SEED). VL48_MATRIX=full runs every frame. VL48_MATRIX_RECORD=<file> writes the
 // observed outcomes as table rows (with VL48_MATRIX=full, to make a new table), and
 // VL48_MATRIX_RESULTS=<file> appends one line per case for scripts/matrix to add up.
+// VL48_MATRIX_FAULTS=<name,name> limits a run to those faults (and the fault-free case).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -33,8 +36,6 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "SimFixture.h"
 #include "files/ConfigFile.h"
@@ -60,22 +61,47 @@ enum class Fault {
     ShortReply,
     LateReply,
     StrayBytes,
-    ReadOnly,  // saves only: the folder takes no new file
-    DiskFull,  // saves only: every write beyond a few bytes fails
+    // On a transmitter with a turnaround of its own (20 ms and 150 ms, with jitter), the reply
+    // comes late, the second one as late as 1.5 s after its request.
+    LateReply20,
+    LateReply150,
+    Stream,     // another device starts talking in place of the answer, and goes on
+    LineError,  // the line counts a framing error before the answer
+    ReadOnly,   // saves only: the folder takes no new file
+    DiskFull,   // saves only: every write beyond a few bytes fails
 };
 
 const std::map<Fault, QString> FaultNames = {
-    {Fault::None, "none"},           {Fault::Unplug, "unplug"},
-    {Fault::UnplugAuto, "unplug-auto"}, {Fault::NoReply, "no-reply"},
-    {Fault::BadCrc, "bad-crc"},      {Fault::WrongEcho, "wrong-echo"},
-    {Fault::ShortReply, "short-reply"}, {Fault::LateReply, "late-reply"},
-    {Fault::StrayBytes, "stray-bytes"}, {Fault::ReadOnly, "read-only"},
+    {Fault::None, "none"},
+    {Fault::Unplug, "unplug"},
+    {Fault::UnplugAuto, "unplug-auto"},
+    {Fault::NoReply, "no-reply"},
+    {Fault::BadCrc, "bad-crc"},
+    {Fault::WrongEcho, "wrong-echo"},
+    {Fault::ShortReply, "short-reply"},
+    {Fault::LateReply, "late-reply"},
+    {Fault::StrayBytes, "stray-bytes"},
+    {Fault::LateReply20, "late-20"},
+    {Fault::LateReply150, "late-150"},
+    {Fault::Stream, "stream"},
+    {Fault::LineError, "line-error"},
+    {Fault::ReadOnly, "read-only"},
     {Fault::DiskFull, "disk-full"},
 };
 
-const Fault LineFaults[] = {Fault::Unplug,    Fault::UnplugAuto, Fault::NoReply,
-                            Fault::BadCrc,    Fault::WrongEcho,  Fault::ShortReply,
-                            Fault::LateReply, Fault::StrayBytes};
+const Fault LineFaults[] = {Fault::Unplug,       Fault::UnplugAuto, Fault::NoReply,
+                            Fault::BadCrc,       Fault::WrongEcho,  Fault::ShortReply,
+                            Fault::LateReply,    Fault::StrayBytes, Fault::LateReply20,
+                            Fault::LateReply150, Fault::Stream,     Fault::LineError};
+// Faults a sample run tries at one frame of each flow only, to keep the sample short.
+bool sampledOnce(Fault f) { return f >= Fault::LateReply20 && f <= Fault::LineError; }
+
+// The transmitter's own turnaround during a case: milliseconds and jitter.
+std::pair<int, int> turnaround(Fault f) {
+    if (f == Fault::LateReply20) return {20, 10};
+    if (f == Fault::LateReply150) return {150, 50};
+    return {0, 0};
+}
 const Fault SaveFaults[] = {Fault::ReadOnly, Fault::DiskFull};
 
 vl48sim::Fault simFault(Fault fault) {
@@ -91,6 +117,17 @@ vl48sim::Fault simFault(Fault fault) {
             return K::ShortReply;
         case Fault::LateReply:
             return K::LateReply;
+        case Fault::LateReply20:
+        case Fault::LateReply150: {
+            // With the turnaround, 1.0 to 1.5 s after the request: always past its time-out.
+            vl48sim::Fault f(K::LateReply);
+            f.delayMs = turnaround(fault).first == 150 ? 1300 : 1000;
+            return f;
+        }
+        case Fault::Stream:
+            return K::Stream;
+        case Fault::LineError:
+            return K::FramingError;
         case Fault::StrayBytes: {
             vl48sim::Fault f(K::StrayBytes);
             f.bytes = {0x19, 0x00, 0xFF};
@@ -254,9 +291,12 @@ public:
 
     QString boxName(const QString& text) const {
         const std::pair<const QString*, const char*> known[] = {
-            {&window->MsgConnectionLost, "Lost"},    {&window->MsgCable, "Cable"},
-            {&window->MsgInvalidPort, "InvalidPort"}, {&window->MsgWrongDevice, "WrongDevice"},
-            {&window->MsgInvalidDate, "InvalidDate"}, {&window->Msg2mADropRefused, "2mARefused"},
+            {&window->MsgConnectionLost, "Lost"},
+            {&window->MsgCable, "Cable"},
+            {&window->MsgInvalidPort, "InvalidPort"},
+            {&window->MsgWrongDevice, "WrongDevice"},
+            {&window->MsgInvalidDate, "InvalidDate"},
+            {&window->Msg2mADropRefused, "2mARefused"},
             {&window->MsgDACorrWarning, "DACorrWarning"},
         };
         for (const auto& [message, name] : known)
@@ -318,9 +358,9 @@ QStringList texts(std::initializer_list<const QWidget*> widgets) {
 }
 
 QStringList formShown(const TFrmMain& w) {
-    return texts({w.MskEdtTempBegin, w.MskEdtTempEnd, w.MskEdtTcldEnd, w.MskEdtResComp,
-                  w.EdtNote, w.DtTmPicker, w.LblInfoType, w.LblInfoFW, w.LblInfoSN,
-                  w.LblInfoTemp, w.LblMeasIN});
+    return texts({w.MskEdtTempBegin, w.MskEdtTempEnd, w.MskEdtTcldEnd, w.MskEdtResComp, w.EdtNote,
+                  w.DtTmPicker, w.LblInfoType, w.LblInfoFW, w.LblInfoSN, w.LblInfoTemp,
+                  w.LblMeasIN});
 }
 
 // A configuration file that differs from the simulated unit's factory memory in every line.
@@ -343,9 +383,11 @@ QByteArray uploadFile() {
 }
 
 // Correction state 0 (enabled) with a valid calibration copy.
-const std::vector<std::pair<int, uint16_t>> CorrectionEnabled = {
-    {EEDACorrState, 0}, {EEAOIZeroBackup, 1600}, {EEAOIEndBackup, 16370},
-    {EEAOUZeroBackup, 20}, {EEAOUEndBackup, 15800}};
+const std::vector<std::pair<int, uint16_t>> CorrectionEnabled = {{EEDACorrState, 0},
+                                                                 {EEAOIZeroBackup, 1600},
+                                                                 {EEAOIEndBackup, 16370},
+                                                                 {EEAOUZeroBackup, 20},
+                                                                 {EEAOUEndBackup, 15800}};
 // A thermocouple input with its terminal compensation, so every basic field is in use.
 const std::vector<std::pair<int, uint16_t>> Thermocouple = {{EEInputType, 1}, {EECompMode, 2}};
 
@@ -371,24 +413,28 @@ void maskedField(std::vector<Flow>& flows, const QString& name, TMaskEdit* TFrmM
 
 std::vector<Flow> makeFlows() {
     std::vector<Flow> flows;
-    flows.push_back({"connect", {{EEDACorrState, 1}}, [](Bench& b) {
+    flows.push_back({"connect",
+                     {{EEDACorrState, 1}},
+                     [](Bench& b) {
                          b.window->CmbBxPort->setCurrentText(
                              QString::fromStdString(b.sim->linkPath()));
                      },
                      [](Bench& b) { Bench::press(b.window->BtnConnect); },
-                     [](const TFrmMain& w) { return formShown(w); }, true});
-    flows.push_back({"reload", {}, [](Bench& b) {
+                     [](const TFrmMain& w) { return formShown(w); },
+                     true});
+    flows.push_back({"reload",
+                     {},
+                     [](Bench& b) {
                          // Changed behind the tool's back, so that reading it again shows.
                          b.sim->setCell(EEFilter, 4);
                          b.sim->setCell(EERangeEnd, 321);
                      },
                      [](Bench& b) { Bench::press(b.window->SpdBtnLoadData); },
-                     [](const TFrmMain& w) {
-                         return formShown(w) + texts({w.RdBtnFilt4});
-                     }});
+                     [](const TFrmMain& w) { return formShown(w) + texts({w.RdBtnFilt4}); }});
     selection(flows, "input", [](TFrmMain& w) { return w.RdBtnPT1000; });
     selection(flows, "wiring", [](TFrmMain& w) { return w.RdBtn3wire; }, {{EEInputType, 8}});
-    selection(flows, "compensation", [](TFrmMain& w) { return w.RdBtnNoComp; }, Thermocouple);
+    selection(
+        flows, "compensation", [](TFrmMain& w) { return w.RdBtnNoComp; }, Thermocouple);
     selection(flows, "output", [](TFrmMain& w) { return w.RdBtnAO0_10; });
     selection(flows, "sensor-fault", [](TFrmMain& w) { return w.RdBtnPuls; });
     selection(flows, "2mA-drop", [](TFrmMain& w) { return w.RdBtn2mADrop; }, {{EEOutputType, 1}});
@@ -399,24 +445,36 @@ std::vector<Flow> makeFlows() {
     maskedField(flows, "comp-temp", &TFrmMain::MskEdtTcldEnd, QStringLiteral("030"), Thermocouple);
     maskedField(flows, "line-res", &TFrmMain::MskEdtResComp, QStringLiteral("01,50"),
                 {{EEInputType, 8}, {EEWiring, 0}});
-    flows.push_back({"note", {}, [](Bench& b) { b.window->EdtNote->setText("Kalibrace 2026"); },
+    flows.push_back({"note",
+                     {},
+                     [](Bench& b) { b.window->EdtNote->setText("Kalibrace 2026"); },
                      [](Bench& b) { Bench::press(b.window->BtnSaveNote); },
-                     [](const TFrmMain& w) { return texts({w.EdtNote, w.LblEdtNoteCH}); }});
-    flows.push_back({"date", {}, [](Bench& b) {
+                     [](const TFrmMain& w) {
+                         return texts({w.EdtNote, w.LblEdtNoteCH});
+                     }});
+    flows.push_back({"date",
+                     {},
+                     [](Bench& b) {
                          Bench::focus(b.window->DtTmPicker);
                          b.window->DtTmPicker->setDate(QDate(2025, 3, 14));
                      },
                      [](Bench& b) { Bench::enter(b.window->DtTmPicker); },
                      [](const TFrmMain& w) { return texts({w.DtTmPicker}); }});
-    flows.push_back({"measure", {}, [](Bench& b) {
+    flows.push_back({"measure",
+                     {},
+                     [](Bench& b) {
                          vl48sim::Readings r = b.sim->readings();
                          r.terminalTemp = 312;
                          r.measured = 4567;
                          b.sim->setReadings(r);
                      },
                      [](Bench& b) { Bench::press(b.window->BtnMeasTemp); },
-                     [](const TFrmMain& w) { return texts({w.LblMeasIN, w.LblMeasTE}); }});
-    flows.push_back({"upload", {}, [](Bench& b) {
+                     [](const TFrmMain& w) {
+                         return texts({w.LblMeasIN, w.LblMeasTE});
+                     }});
+    flows.push_back({"upload",
+                     {},
+                     [](Bench& b) {
                          const QString path = b.dir.filePath(QStringLiteral("in.vl4"));
                          vl48test::writeFileBytes(path, uploadFile());
                          b.window->PageControl1->setCurrentWidget(b.window->TabAdvanceFunc);
@@ -430,7 +488,9 @@ std::vector<Flow> makeFlows() {
                      [](const TFrmMain& w) {
                          return texts({w.PanelDACorr, w.GrpBxDACorr, w.SpdBtnEnableDACorr});
                      }});
-    flows.push_back({"enable", {}, [](Bench& b) {
+    flows.push_back({"enable",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->SpnEdtAOIZero->setValue(1500);
                          b.openCorrection();
@@ -439,7 +499,8 @@ std::vector<Flow> makeFlows() {
                      [](const TFrmMain& w) { return texts({w.GrpBxDACorr}); }});
     flows.push_back({"undo", CorrectionEnabled, [](Bench& b) { b.openCorrection(); },
                      [](Bench& b) { Bench::press(b.window->SpdBtnUndoDACorr); }});
-    flows.push_back({"commit", CorrectionEnabled, [](Bench& b) {
+    flows.push_back({"commit", CorrectionEnabled,
+                     [](Bench& b) {
                          b.openCorrection();
                          Bench::focus(b.window->SpnEdtAOIZeroDACorr);
                          b.window->SpnEdtAOIZeroDACorr->setValue(1620);
@@ -451,62 +512,89 @@ std::vector<Flow> makeFlows() {
                          return texts({w.EdtTempSen, w.EdtAIN1, w.EdtAIN2, w.EdtAIN3, w.EdtMV,
                                        w.EdtMeasTemp, w.LblMeasMV});
                      }});
-    flows.push_back({"read-ad", {}, [](Bench& b) {
+    flows.push_back({"read-ad",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->CheckBoxes[3]->setChecked(true);
                      },
                      [](Bench& b) { Bench::press(b.window->BtnReadAD); },
-                     [](const TFrmMain& w) { return texts({w.EdtADData, w.LblHEX}); }});
-    flows.push_back({"execute", {}, [](Bench& b) {
+                     [](const TFrmMain& w) {
+                         return texts({w.EdtADData, w.LblHEX});
+                     }});
+    flows.push_back({"execute",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->CmbBxCommand->setCurrentIndex(1);
                          b.window->SpnEdtCommand->setValue(60);
                          b.window->EdtCommand->setText("1234");
                      },
                      [](Bench& b) { Bench::press(b.window->BtnCommand); }});
-    flows.push_back({"adt75", {}, [](Bench& b) {
+    flows.push_back({"adt75",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->MskEdtADT75->setMaskedText(QStringLiteral("25,0"));
                      },
                      [](Bench& b) { Bench::press(b.window->BtnADT75Off); },
-                     [](const TFrmMain& w) { return texts({w.LblADT75Real, w.LblADT75Off}); }});
-    flows.push_back({"pt100-store", {}, [](Bench& b) {
+                     [](const TFrmMain& w) {
+                         return texts({w.LblADT75Real, w.LblADT75Off});
+                     }});
+    flows.push_back({"pt100-store",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->EdtPT100Const->setText("1234");
                      },
                      [](Bench& b) { Bench::press(b.window->BtnPT100Save); }});
-    flows.push_back({"pt1000-store", {}, [](Bench& b) {
+    flows.push_back({"pt1000-store",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->EdtPT1KConst->setText("-4321");
                      },
                      [](Bench& b) { Bench::press(b.window->BtnPT1KSave); }});
-    flows.push_back({"offset-store", {}, [](Bench& b) {
+    flows.push_back({"offset-store",
+                     {},
+                     [](Bench& b) {
                          b.openService();
                          b.window->EdtOffset->setText("777");
                      },
                      [](Bench& b) { Bench::press(b.window->BtnOffset); },
                      [](const TFrmMain& w) { return texts({w.EdtOffset}); }});
-    flows.push_back({"mV-store", Thermocouple, [](Bench& b) {
+    flows.push_back({"mV-store", Thermocouple,
+                     [](Bench& b) {
                          vl48sim::Readings r = b.sim->readings();
                          r.milliVolt = 11700;  // 11,7 mV: the constant for 12,000 mV is 12000
                          b.sim->setReadings(r);
                          b.openService();
-                         Bench::press(b.window->BtnRefresh);  // the reading the correction starts from
+                         Bench::press(
+                             b.window->BtnRefresh);  // the reading the correction starts from
                          b.window->MskEdtTrueMV->setMaskedText(QStringLiteral("12,000"));
                      },
                      [](Bench& b) { Bench::press(b.window->BtnCorrMV); }});
-    flows.push_back({"save-basic", {}, [](Bench& b) {
-                         b.window->PageControl1->setCurrentWidget(b.window->TabBasicSet);
-                     },
-                     [](Bench& b) { Bench::press(b.window->BtnConfSave); }, {}, false, true});
-    flows.push_back({"save-bulk", {}, [](Bench& b) {
+    flows.push_back(
+        {"save-basic",
+         {},
+         [](Bench& b) { b.window->PageControl1->setCurrentWidget(b.window->TabBasicSet); },
+         [](Bench& b) { Bench::press(b.window->BtnConfSave); },
+         {},
+         false,
+         true});
+    flows.push_back({"save-bulk",
+                     {},
+                     [](Bench& b) {
                          const QString path = b.dir.filePath(QStringLiteral("in.vl4"));
                          vl48test::writeFileBytes(path, uploadFile());
                          b.window->PageControl1->setCurrentWidget(b.window->TabAdvanceFunc);
                          b.fileAnswers << path;
                          Bench::press(b.window->BtnConfLoad);
                      },
-                     [](Bench& b) { Bench::press(b.window->BtnConf1Save); }, {}, false, true});
+                     [](Bench& b) { Bench::press(b.window->BtnConf1Save); },
+                     {},
+                     false,
+                     true});
     return flows;
 }
 
@@ -528,9 +616,9 @@ struct Reference {
 
 QStringList shownOf(const Flow& flow, const TFrmMain& w) {
     const ConfigRecord& r = w.Config;
-    QStringList out{QString::number(r.EEInputType),   QString::number(r.EEOutputType),
-                    QString::number(r.EEFilter),      QString::number(r.EESensorFault),
-                    QString::number(r.EECompMode),    QString::number(r.EEOutputLimit),
+    QStringList out{QString::number(r.EEInputType), QString::number(r.EEOutputType),
+                    QString::number(r.EEFilter),    QString::number(r.EESensorFault),
+                    QString::number(r.EECompMode),  QString::number(r.EEOutputLimit),
                     QString::number(r.EEWiring)};
     if (flow.shown) out += flow.shown(w);
     return out;
@@ -575,6 +663,7 @@ public:
         CaseResult result;
         Bench b;
         for (const auto& [address, value] : flow.cells) b.sim->setCell(address, value);
+        b.sim->setTurnaround(turnaround(fault).first, turnaround(fault).second);
         if (!flow.connects && !b.connect()) {
             result.failures << "could not connect: " + b.boxes.join('|');
             return result;
@@ -617,14 +706,15 @@ public:
             o.boxes = b.boxes.isEmpty() ? QStringLiteral("-") : b.boxes.join('|');
             o.view = b.window->PanelSettings->isVisible() ? QStringLiteral("settings")
                                                           : QStringLiteral("connect");
-            o.port = b.window->ComPort->Active() ? QStringLiteral("open") : QStringLiteral("closed");
+            o.port =
+                b.window->ComPort->Active() ? QStringLiteral("open") : QStringLiteral("closed");
             o.record = compared(shownOf(flow, *b.window), shownBefore, ref.shown);
             if (flow.save) {
                 const QByteArray now = vl48test::fileBytes(file);
-                o.stored = now == ref.file                   ? QStringLiteral("new")
+                o.stored = now == ref.file                  ? QStringLiteral("new")
                            : now == QByteArray("<missing>") ? QStringLiteral("none")
-                           : now == earlier                  ? QStringLiteral("=")
-                                                             : QStringLiteral("other");
+                           : now == earlier                 ? QStringLiteral("=")
+                                                            : QStringLiteral("other");
             } else {
                 o.stored = compared(b.memory(), memoryBefore, ref.memory);
             }
@@ -660,8 +750,8 @@ public:
         const auto frames = b.sim->requests();
         const qint64 budget = qint64(frames.size()) * 800 + 5000;
         if (elapsed > budget)
-            result.failures << QStringLiteral("took %1 ms for %2 frames").arg(elapsed).arg(
-                                   frames.size());
+            result.failures
+                << QStringLiteral("took %1 ms for %2 frames").arg(elapsed).arg(frames.size());
         if (!expected)
             result.failures << QStringLiteral("no row in the table");
         else if (!(result.outcome == *expected))
@@ -722,8 +812,9 @@ public:
 
 bool fullRun() { return qgetenv("VL48_MATRIX") == "full"; }
 
-// Which frames of a flow a run covers: all, or the first, the last and a seeded random one.
-std::vector<int> framesToRun(const QString& flow, int frames) {
+// Which frames of a flow a run covers: all, or the first, the last and a seeded random one (only
+// the random one for a fault sampled once).
+std::vector<int> framesToRun(const QString& flow, int frames, bool once) {
     std::vector<int> ks;
     if (frames <= 0) return ks;
     if (fullRun()) {
@@ -734,8 +825,9 @@ std::vector<int> framesToRun(const QString& flow, int frames) {
     const uint32_t seed = seedText.isEmpty() ? 48u : seedText.toUInt();
     std::seed_seq seq{seed, uint32_t(qHash(flow))};
     std::mt19937 random(seq);
-    const std::set<int> picked{0, frames - 1,
-                               std::uniform_int_distribution<int>(0, frames - 1)(random)};
+    const int drawn = std::uniform_int_distribution<int>(0, frames - 1)(random);
+    if (once) return {drawn};
+    const std::set<int> picked{0, frames - 1, drawn};
     return {picked.begin(), picked.end()};
 }
 
@@ -756,11 +848,10 @@ void recordRows(const QString& flow, const QString& fault, const std::map<int, O
                std::next(end)->second == it->second)
             last = (++end)->first;
         const bool all = it == seen.begin() && std::next(end) == seen.end();
-        const QString at = all                    ? QStringLiteral("*")
+        const QString at = all                 ? QStringLiteral("*")
                            : last == it->first ? QString::number(last)
-                                                  : QStringLiteral("%1-%2").arg(it->first).arg(last);
-        appendLine("VL48_MATRIX_RECORD",
-                   QStringList{flow, fault, at, it->second.row()}.join('\t'));
+                                               : QStringLiteral("%1-%2").arg(it->first).arg(last);
+        appendLine("VL48_MATRIX_RECORD", QStringList{flow, fault, at, it->second.row()}.join('\t'));
         it = std::next(end);
     }
 }
@@ -792,9 +883,10 @@ class SummaryPrinter : public ::testing::EmptyTestEventListener {
                 }
                 total.cases += it->second.cases;
                 total.passed += it->second.passed;
-                std::printf(" %11s",
-                            qPrintable(QStringLiteral("%1/%2").arg(it->second.passed).arg(
-                                it->second.cases)));
+                std::printf(
+                    " %11s",
+                    qPrintable(
+                        QStringLiteral("%1/%2").arg(it->second.passed).arg(it->second.cases)));
             }
             std::printf("\n");
         }
@@ -818,12 +910,18 @@ TEST_P(FaultMatrix, EveryFaultAtEveryFrame) {
     const bool recording = !qEnvironmentVariableIsEmpty("VL48_MATRIX_RECORD");
 
     std::vector<std::pair<Fault, std::vector<int>>> plan{{Fault::None, {0}}};
+    // VL48_MATRIX_FAULTS=late-20,stream runs (or records) only those faults.
+    const QStringList only =
+        qEnvironmentVariable("VL48_MATRIX_FAULTS").split(',', Qt::SkipEmptyParts);
+    const auto wanted = [&](Fault f) { return only.isEmpty() || only.contains(FaultNames.at(f)); };
     if (flow.save) {
-        for (Fault f : SaveFaults) plan.push_back({f, {0}});
+        for (Fault f : SaveFaults)
+            if (wanted(f)) plan.push_back({f, {0}});
     } else {
         ASSERT_GT(ref.frames, 0) << "a flow that sends nothing cannot meet a line fault; boxes: "
                                  << ref.boxes.join('|').toStdString();
-        for (Fault f : LineFaults) plan.push_back({f, framesToRun(flow.name, ref.frames)});
+        for (Fault f : LineFaults)
+            if (wanted(f)) plan.push_back({f, framesToRun(flow.name, ref.frames, sampledOnce(f))});
     }
     for (const auto& [fault, ks] : plan) {
         const QString faultName = FaultNames.at(fault);
@@ -839,10 +937,9 @@ TEST_P(FaultMatrix, EveryFaultAtEveryFrame) {
             Tally& t = tallies()[flow.name][faultName];
             ++t.cases;
             if (r.failures.isEmpty()) ++t.passed;
-            appendLine("VL48_MATRIX_RESULTS",
-                       QStringList{flow.name, faultName, QString::number(k),
-                                   r.failures.isEmpty() ? "pass" : "fail"}
-                           .join('\t'));
+            appendLine("VL48_MATRIX_RESULTS", QStringList{flow.name, faultName, QString::number(k),
+                                                          r.failures.isEmpty() ? "pass" : "fail"}
+                                                  .join('\t'));
             if (!recording) {
                 EXPECT_TRUE(r.failures.isEmpty())
                     << "observed " << r.outcome.row().toStdString() << "\n"

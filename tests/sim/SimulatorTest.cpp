@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -151,6 +153,13 @@ private:
 bool linkExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : "(no file)";
 }
 
 std::string linkTarget(const std::string& path) {
@@ -465,6 +474,22 @@ TEST_F(SimFault, UnplugFaultHangsUpInsteadOfAnswering) {
     EXPECT_EQ(sim->requests().size(), 1u);
 }
 
+TEST_F(SimFault, UnplugMidReplyDeliversTheFirstBytesThenHangsUp) {
+    vl48sim::Options paced;
+    paced.pace = true;
+    paced.turnaroundMs = 5;
+    launch(paced);
+    const std::string link = sim->linkPath();
+    vl48sim::Fault cut(Kind::UnplugMidReply);
+    cut.count = 3;
+    sim->injectFault(cut);
+    EXPECT_EQ(ask(kIdentify), Bytes(kIdentifyReply11.begin(), kIdentifyReply11.begin() + 3));
+    EXPECT_TRUE(port->hungUp());
+    EXPECT_FALSE(sim->plugged());
+    EXPECT_FALSE(linkExists(link));
+    EXPECT_EQ(sim->repliesSent(), 0u);
+}
+
 // --- cable -----------------------------------------------------------------------------------
 
 TEST_F(SimCable, ReplugKeepsTheLinkAndCanBringAnotherUnit) {
@@ -502,6 +527,47 @@ TEST_F(SimCable, ReplugKeepsTheLinkAndCanBringAnotherUnit) {
     EXPECT_EQ(third.read(7), reply(247, 7));
 }
 
+TEST_F(SimCable, StalledWritesStayPendingUntilReleasedAndUnplugStillWorks) {
+    sim->setWritesStalled(true);
+    EXPECT_EQ(port->sendError(kIdentify), EAGAIN);
+    sim->setWritesStalled(false);
+    EXPECT_EQ(ask(kIdentify), kIdentifyReply11);
+    EXPECT_EQ(sim->requests().size(), 1u);
+
+    sim->setWritesStalled(true);
+    sim->unplug();
+    EXPECT_TRUE(port->read(1).empty());
+    EXPECT_TRUE(port->hungUp());
+    sim->plug();  // a new unit is not stalled
+    Port again(sim->linkPath());
+    ASSERT_TRUE(again.ok());
+    again.send(kIdentify);
+    EXPECT_EQ(again.read(7), kIdentifyReply11);
+}
+
+TEST_F(SimCable, LineErrorsAreCountedInTheSideFileWhilePlugged) {
+    using vl48sim::LineError;
+    const std::string path = sim->lineStatusPath();
+    EXPECT_EQ(path, sim->linkPath() + ".linestatus");
+    EXPECT_EQ(fileText(path), "0 0 0 0 0\n");
+    sim->raiseLineError(LineError::Parity, 2);
+    sim->raiseLineError(LineError::BufferOverrun);
+    EXPECT_EQ(fileText(path), "0 0 2 0 1\n");
+    sim->raiseLineError(LineError::Frame);
+    sim->raiseLineError(LineError::Overrun);
+    sim->raiseLineError(LineError::Break, 3);
+    EXPECT_EQ(fileText(path), "1 1 2 3 1\n");
+
+    sim->unplug();
+    EXPECT_FALSE(linkExists(path));
+    sim->raiseLineError(LineError::Frame);
+    EXPECT_FALSE(linkExists(path));
+    sim->plug();  // counted since this unit was plugged in
+    EXPECT_EQ(fileText(path), "0 0 0 0 0\n");
+    sim->stop();
+    EXPECT_FALSE(linkExists(path));
+}
+
 TEST(SimLifetime, StopAndDestructionRemoveTheLink) {
     std::string link;
     {
@@ -537,6 +603,66 @@ TEST_F(SimTest, PacedExchangeTakesTheLineTimeAndNotMuchMore) {
         EXPECT_GE(port->arrivals.back() - port->arrivals.front(), 4 * kByteTime);
     }
     EXPECT_LT(fastest, lineTime + 3ms);
+}
+
+TEST_F(SimTest, TurnaroundVariesWithinItsJitterAndCanChange) {
+    vl48sim::Options options;
+    options.turnaroundMs = 20;
+    options.turnaroundJitterMs = 40;
+    options.seed = 7;
+    launch(options);
+    // Not one fixed pause: some replies in each half of the range. A slow machine can only make
+    // replies later, so the upper half is checked with a margin it would not fake twice.
+    int early = 0, late = 0;
+    for (int i = 0; i < 8; ++i) {
+        const auto sent = Clock::now();
+        ASSERT_EQ(ask(kIdentify), kIdentifyReply11);
+        const auto took = port->arrivals.back() - sent;
+        EXPECT_GE(took, 20ms);
+        EXPECT_LT(took, 60ms + 40ms);
+        early += took < 40ms;
+        late += took >= 40ms;
+    }
+    EXPECT_GE(early, 2);
+    EXPECT_GE(late, 2);
+
+    sim->setTurnaround(150);
+    const auto sent = Clock::now();
+    ASSERT_EQ(ask(kIdentify), kIdentifyReply11);
+    EXPECT_GE(port->arrivals.back() - sent, 150ms);
+}
+
+TEST_F(SimTest, StreamingPeerFillsTheLineAtItsRateAndAnswersNothing) {
+    const auto began = Clock::now();
+    sim->setStreaming(true);
+    port->send(kIdentify);
+    const auto start = Clock::now();
+    const Bytes got = port->read(100'000, 300ms);
+    const auto ended = Clock::now();
+    ASSERT_TRUE(sim->waitForRequests(1, 2s));
+    EXPECT_EQ(sim->repliesSent(), 0u);
+
+    const auto& at = port->arrivals;
+    ASSERT_FALSE(at.empty());
+    auto gap = at.front() - start;
+    for (size_t i = 1; i < at.size(); ++i) {
+        gap = std::max(gap, at[i] - at[i - 1]);
+    }
+    gap = std::max(gap, ended - at.back());
+    EXPECT_LT(gap, 25ms);
+    EXPECT_GE(got.size(), static_cast<size_t>((ended - start) / kByteTime / 2));
+    EXPECT_LE(got.size(), static_cast<size_t>((ended - began) / kByteTime + 8));
+
+    sim->setStreaming(false);
+    port->read(100'000, 50ms);  // what was already on its way
+    expectNothingElseSent();    // no filler any more, and no reply held back
+    EXPECT_EQ(sim->requests().size(), 2u);
+
+    sim->setStreaming(true);
+    ASSERT_EQ(port->read(1).size(), 1u);
+    sim->unplug();
+    port->read(100'000);
+    EXPECT_TRUE(port->hungUp());
 }
 
 TEST_F(SimTest, MillivoltReadingFollowsTheInputType) {
