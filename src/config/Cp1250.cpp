@@ -1,5 +1,7 @@
 #include "Cp1250.h"
 
+#include <algorithm>
+
 namespace vl48 {
 
 namespace {
@@ -45,6 +47,18 @@ QByteArray toCp1250(const QString& text, bool* ok) {
     }
     if (ok) *ok = all;
     return bytes;
+}
+
+QByteArray toCp1250Keeping(const QString& text, const QByteArray& read) {
+    // One character per byte: the same positions in the text shown and in the bytes read.
+    const QString shown = fromCp1250(read);
+    const qsizetype common = std::min(text.size(), shown.size());
+    qsizetype head = 0;
+    while (head < common && text[head] == shown[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < common - head && text[text.size() - 1 - tail] == shown[shown.size() - 1 - tail])
+        ++tail;
+    return read.left(head) + toCp1250(text.mid(head, text.size() - head - tail)) + read.right(tail);
 }
 
 QString fromCp1250(const QByteArray& bytes) {

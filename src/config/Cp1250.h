@@ -13,5 +13,9 @@ bool cp1250CanEncode(QChar c);
 QByteArray toCp1250(const QString& text, bool* ok = nullptr);
 // The text of bytes; the five bytes the code page leaves undefined become U+FFFD.
 QString fromCp1250(const QByteArray& bytes);
+// The bytes of `text`, a text first shown for the bytes `read` and perhaps edited since: the part
+// left as read keeps the bytes read, undefined ones included (encoding their U+FFFD would give
+// "?"); only what was changed is encoded anew. With nothing read, toCp1250(text).
+QByteArray toCp1250Keeping(const QString& text, const QByteArray& read);
 
 }  // namespace vl48

@@ -125,10 +125,13 @@ void TFrmMain::EdtNoteKeyUp() {
 
 void TFrmMain::BtnSaveNoteClick() {
     HandlerScope scope(*this);
-    if (SendText(toCp1250(EdtNote->text())))
+    const QByteArray bytes = toCp1250Keeping(EdtNote->text(), NoteBytesRead);
+    if (SendText(bytes)) {
         LblEdtNoteCH->hide();
-    else
+        NoteBytesRead = bytes;  // what the transmitter holds now
+    } else {
         writeFailed();
+    }
 }
 
 void TFrmMain::DtTmPickerChange() {

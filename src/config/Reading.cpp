@@ -109,6 +109,7 @@ void TFrmMain::LoadNote() {
         showMessage(MsgKind::Error, MsgConnectionLost);
         ShowConnect();
     } else {
+        NoteBytesRead = bytes;
         EdtNote->setText(fromCp1250(bytes));
     }
     Updating = false;

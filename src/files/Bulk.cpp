@@ -140,11 +140,13 @@ void TFrmMain::BtnUploadConfClick() {
     DtTmPicker->setDateQuietly(date);
     // Step 13: the note, its length and then its characters.
     const QString note = EdtNoteConf->text();
-    if (!SendText(toCp1250(note))) {
+    const QByteArray noteBytes = toCp1250Keeping(note, BulkNoteBytesRead);
+    if (!SendText(noteBytes)) {
         writeFailed();
         return;
     }
     EdtNote->setText(note);
+    NoteBytesRead = noteBytes;
     // Step 14: the lead resistance, in hundredths of an ohm.
     if (!write(EELineRes, maskedHundredths(MskEdtCompRes->maskedText()))) return;
     MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());

@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 #include <limits>
@@ -34,11 +35,13 @@ bool parseCode(const QString& text, int& value) {
     return true;
 }
 
-QString noteForFile(const QString& note) {
-    QString text = note.left(NoteMaxLength);
-    for (QChar& c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
-    return text;
+// The note's bytes in the file: the bytes it was read from where it is unchanged, control
+// characters (a CR or LF read from a transmitter) as spaces so the file keeps its thirteen lines.
+QByteArray noteForFile(const ConfigFileValues& v) {
+    QByteArray bytes = toCp1250Keeping(v.note.left(NoteMaxLength), v.noteBytes);
+    for (char& b : bytes)
+        if (uint8_t(b) < 0x20 || uint8_t(b) == 0x7F) b = ' ';
+    return bytes;
 }
 
 // One line of the file without its line end. Past the end of the file it is empty; a line
@@ -117,8 +120,7 @@ QByteArray configFileLine(const ConfigFileValues& v, int line) {
             text = configDateText(v.date);
             break;
         case 12:
-            text = noteForFile(v.note);
-            break;
+            return noteForFile(v) + LineEnd;
         case 13:
             text = v.lineRes;
             break;
@@ -208,10 +210,13 @@ ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest, const QDate&
                 v.date = date;
                 break;
             }
-            case 12:
+            case 12: {
                 // The transmitter has room for 30 characters; the rest could never be stored.
                 v.note = text.left(NoteMaxLength);
+                const QByteArray noteBytes = bytes.left(NoteMaxLength);
+                if (toCp1250(v.note) != noteBytes) v.noteBytes = noteBytes;
                 break;
+            }
             case 13:
                 v.lineRes = text;
                 break;
@@ -226,6 +231,13 @@ ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest, const QDate&
 }
 
 ConfigFileLoad loadConfigFile(const QString& path, const QDate& earliest, const QDate& latest) {
+    // A path that names nothing fails to open below, with the platform's own text.
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() > ConfigFileSizeLimit)) {
+        ConfigFileLoad refused;
+        refused.notAConfigFile = true;
+        return refused;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ConfigFileLoad failed;
@@ -241,6 +253,14 @@ QString notAnIntegerText(const QString& text) {
 
 QString notADateText(const QString& text) {
     return QStringLiteral("'%1' is not a valid date").arg(text);
+}
+
+QString notAConfigFileText(int language, const QString& path) {
+    return (language == 0
+                ? QStringLiteral("„%1“ nelze načíst: není to běžný soubor do velikosti 64 KiB.")
+                : QStringLiteral("“%1” cannot be loaded: it is not a regular file of at most "
+                                 "64 KiB."))
+        .arg(path);
 }
 
 }  // namespace vl48

@@ -14,6 +14,8 @@ constexpr int ConfigFileLines = 13;
 // A longer line is no configuration value: only its start is kept, so that a wrong file picked
 // by mistake neither floods a message box nor fills the memory.
 constexpr int ConfigFileLineLimit = 1024;
+// Thirteen short lines: a bigger file is none of ours, and reading it would only take time.
+constexpr qint64 ConfigFileSizeLimit = 64 * 1024;
 
 // The values of one file, line by line. Codes are cell codes (-1: no list entry selected);
 // the value lines are fixed-width field texts whose blanks are already the digit 0.
@@ -31,6 +33,10 @@ struct ConfigFileValues {
     QDate date;            // line 11
     QString note;          // line 12, at most 30 characters
     QString lineRes;       // line 13, "01,50"
+    // The bytes line 12 was read from, when its text alone cannot give them back (a byte
+    // Windows-1250 leaves undefined, shown as U+FFFD): written for the part of `note` left as
+    // read (toCp1250Keeping). Empty otherwise.
+    QByteArray noteBytes;
     bool operator==(const ConfigFileValues&) const = default;
 };
 
@@ -59,16 +65,23 @@ struct ConfigFileLoad {
     ConfigFileValues values;
     int linesRead = 0;
     QString error;
+    // The path names no regular file of at most ConfigFileSizeLimit bytes (a FIFO, a device, a
+    // folder, a huge file): nothing was opened, and `error` is empty for the caller to explain.
+    bool notAConfigFile = false;
 };
 // `earliest` and `latest` bound the dates the receiving control can show: a date beyond them
 // would be moved silently, so it counts as no valid date.
 ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest = QDate(100, 1, 1),
                               const QDate& latest = QDate(9999, 12, 31));
+// Opens only a regular file of at most ConfigFileSizeLimit bytes: opening a FIFO waits for a
+// writer, and a device such as /dev/zero never ends, either of which would freeze the window.
 ConfigFileLoad loadConfigFile(const QString& path, const QDate& earliest = QDate(100, 1, 1),
                               const QDate& latest = QDate(9999, 12, 31));
 
 // The run-time's conversion error texts.
 QString notAnIntegerText(const QString& text);  // "'abc' is not a valid integer value"
 QString notADateText(const QString& text);      // "'abc' is not a valid date"
+// Why a path was not loaded (ConfigFileLoad::notAConfigFile), language 0 Czech, 1 English.
+QString notAConfigFileText(int language, const QString& path);
 
 }  // namespace vl48

@@ -1,6 +1,7 @@
 // Saving and loading configuration files: the basic tab saves the connected transmitter as the
 // tool holds it, the bulk tab saves and loads its own controls. Loading fills only the bulk tab;
 // nothing reaches a transmitter before the upload.
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +41,7 @@ void TFrmMain::BtnConfSaveClick() {
     values.wiring = Config.EEWiring;
     values.date = DtTmPicker->date();
     values.note = EdtNote->text();
+    values.noteBytes = NoteBytesRead;
     values.lineRes = MskEdtResComp->maskedText();
     const QString error = saveConfigFile(path, values);
     if (!error.isEmpty()) showMessage(MsgKind::Error, error);
@@ -61,6 +63,7 @@ void TFrmMain::BtnConf1SaveClick() {
     values.wiring = CmbSensorWire->currentIndex();
     values.date = DtPckrConf->date();
     values.note = EdtNoteConf->text();
+    values.noteBytes = BulkNoteBytesRead;
     values.lineRes = MskEdtCompRes->maskedText();
     const QString error = saveConfigFile(path, values);
     if (!error.isEmpty()) showMessage(MsgKind::Error, error);
@@ -71,6 +74,10 @@ void TFrmMain::BtnConfLoadClick() {
     if (path.isEmpty()) return;
     const ConfigFileLoad load =
         loadConfigFile(path, DtPckrConf->minimumDate(), DtPckrConf->maximumDate());
+    if (load.notAConfigFile) {
+        showMessage(MsgKind::Error, notAConfigFileText(MSLanguageCZ->isChecked() ? 0 : 1, path));
+        return;
+    }
     // The lines before a bad one stay loaded, as they were read one after another.
     const ConfigFileValues& v = load.values;
     for (int line = 1; line <= load.linesRead; ++line) {
@@ -110,6 +117,7 @@ void TFrmMain::BtnConfLoadClick() {
                 break;
             case 12:
                 EdtNoteConf->setText(v.note);
+                BulkNoteBytesRead = v.noteBytes;
                 break;
             case 13:
                 MskEdtCompRes->setMaskedText(v.lineRes);

@@ -79,6 +79,10 @@ struct TFrmMain::OutputCorrectionState {
     // EEDACorr; empty when it is not known for the transmitter now connected.
     std::array<std::optional<uint16_t>, 4> copy;
     std::array<Bounds, 4> correctionBounds;
+    // The code the output is driven to, until it is released. All nine output fields drive the
+    // one output, so a field that takes over from another drives even the same code again only
+    // after the other's release.
+    std::optional<int> driven;
 
     Field* find(const TSpinEdit* spin) {
         for (Field& f : fields)
@@ -111,6 +115,7 @@ struct TFrmMain::OutputCorrectionState {
     void forget() {
         copy.fill(std::nullopt);
         correctionBounds.fill(Bounds{});
+        driven.reset();  // the next transmitter's output is not ours to release
     }
 
     bool copyValid() const {
@@ -126,7 +131,7 @@ void TFrmMain::outputFieldChange(TSpinEdit* field) {
     if (!Updating) {
         HandlerScope scope(*this);
         showTextChanged(field, true);
-        if (const auto code = m_outputCorrection->limit(*f)) DA(CmdOutputSet, uint32_t(*code));
+        if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
     }
     showOnBar(f->bar, field->value());
 }
@@ -135,7 +140,7 @@ void TFrmMain::outputFieldEnter(TSpinEdit* field) {
     auto* f = m_outputCorrection->find(field);
     if (!f || Updating) return;
     HandlerScope scope(*this);
-    if (const auto code = m_outputCorrection->limit(*f)) DA(CmdOutputSet, uint32_t(*code));
+    if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
 }
 
 void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
@@ -152,8 +157,7 @@ void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
     }
     if (SendEE(CmdWriteCell, f->cell, cellWord(*code))) {
         showTextChanged(field, false);
-        DA(CmdOutputRelease, 0);
-        QThread::msleep(StorePauseMs);
+        releaseOutput(StorePauseMs);
     } else {
         writeFailed();
     }
@@ -167,8 +171,23 @@ void TFrmMain::outputFieldExit(TSpinEdit* field) {
     const auto* f = m_outputCorrection->find(field);
     if (!f) return;
     HandlerScope scope(*this);
+    releaseOutput(f->exitPauseMs);
+}
+
+void TFrmMain::driveOutput(int code) {
+    auto& driven = m_outputCorrection->driven;
+    // The output already stands at this code: Enter announcing the value once more, or an arrow
+    // pulled back to the edge of the window, changes nothing the technician could watch.
+    if (driven == code || !ComPort->Active()) return;
+    DA(CmdOutputSet, uint32_t(code));
+    driven = code;
+}
+
+void TFrmMain::releaseOutput(int pauseMs) {
+    m_outputCorrection->driven.reset();
     DA(CmdOutputRelease, 0);
-    QThread::msleep(f->exitPauseMs);
+    // The output settles back to the measured value before anything else goes out.
+    QThread::msleep(pauseMs);
 }
 
 void TFrmMain::EEDACorr() {

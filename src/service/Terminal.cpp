@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalBlocker>
-#include <QThread>
 #include <algorithm>
 
 #include "config/NumberTexts.h"
@@ -36,7 +35,7 @@ constexpr int CommandRead = 0;
 constexpr int CommandWrite = 1;
 constexpr int CommandA75 = 2;
 
-constexpr unsigned long ReleasePauseMs = 100;
+constexpr int ReleasePauseMs = 100;
 
 void showTemperature(QLineEdit* field, int tenths, const QColor& background) {
     QPalette palette = field->palette();
@@ -47,9 +46,9 @@ void showTemperature(QLineEdit* field, int tenths, const QColor& background) {
 
 int language(const TFrmMain& window) { return window.MSLanguageCZ->isChecked() ? 0 : 1; }
 
-// The field may hold more than the converter takes (a person can type 20000): the code that
-// goes out is limited, and the field shows it. Writing it back must not run the change handler
-// again, which would drive the same code twice.
+// The field may hold more than the converter takes (a person can type 20000 or -5): the code
+// that goes out is limited, and the field shows it. Writing it back must not run the change
+// handler again, which would drive the same code twice.
 void driveToField(TFrmMain& window) {
     TSpinEdit* field = window.SpnEdtDA;
     const int code = std::clamp(field->value(), 0, OutputCodeMax);
@@ -57,7 +56,7 @@ void driveToField(TFrmMain& window) {
         const QSignalBlocker quiet(field);
         field->setValue(code);
     }
-    window.DA(CmdOutputSet, uint32_t(code));
+    window.driveOutput(code);
 }
 
 }  // namespace
@@ -176,10 +175,7 @@ void TFrmMain::SpnEdtDAEnter() {
 
 void TFrmMain::SpnEdtDAExit() {
     HandlerScope scope(*this);
-    DA(CmdOutputRelease, 0);
-    // The output needs a moment to settle back to the measured value before anything else goes
-    // out on the line.
-    QThread::msleep(ReleasePauseMs);
+    releaseOutput(ReleasePauseMs);
 }
 
 void TFrmMain::BtnADT75OffClick() {

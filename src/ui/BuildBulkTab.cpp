@@ -33,6 +33,17 @@ QComboBox* codeList(QWidget* parent, const char* name, const QStringList& entrie
     list->setCurrentIndex(-1);
     list->clearEditText();
     list->setEnabled(false);
+    // Leaving a typed text behind, the list holds the entry it names or none at all, never the
+    // entry selected before: that one would be uploaded and saved under a text that says
+    // otherwise. Matched as Qt matches a typed text, whole and regardless of case.
+    QObject::connect(list->lineEdit(), &QLineEdit::editingFinished, list, [list] {
+        const int index = list->findText(list->currentText(), Qt::MatchFixedString);
+        list->setCurrentIndex(index);
+        if (index < 0)
+            list->clearEditText();
+        else
+            list->setEditText(list->itemText(index));
+    });
     return list;
 }
 

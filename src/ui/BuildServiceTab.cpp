@@ -90,9 +90,10 @@ namespace {
 QVBoxLayout* outputPoint(QWidget* parent, const QString& text, int captionWidth,
                          const OutputPoint& point) {
     auto* spin = named(new TSpinEdit(parent), point.spinName);
-    // The handlers hold the code to 0..16383; the field itself takes five digits so that a
-    // value beyond the limit can be typed and is then pulled back by them.
-    spin->setRange(0, 99999);
+    // The handlers hold the code to 0..16383; the field itself takes five characters, a minus
+    // sign included, so that a value beyond either limit can be typed and is then pulled back
+    // by them (a field that refused the sign would turn -5 into 5).
+    spin->setRange(OutputFieldMin, OutputFieldMax);
     *point.spin = spin;
     QLabel* captionLabel = caption(parent, text);
     captionLabel->setMinimumWidth(captionWidth);
@@ -302,8 +303,9 @@ void TFrmMain::buildServiceTab() {
     reading(EdtMeasTemp, "EdtMeasTemp", QStringLiteral("Meas tem."), 2, 2);
 
     SpnEdtDA = named(new TSpinEdit(s), "SpnEdtDA");
-    // As the output points: the handler limits the code, the field lets five digits be typed.
-    SpnEdtDA->setRange(0, 99999);
+    // As the output points: the handler limits the code, the field lets a sign or five digits
+    // be typed.
+    SpnEdtDA->setRange(OutputFieldMin, OutputFieldMax);
     QLabel* daCaption = caption(s, QStringLiteral("DA"));
     nameField(daCaption, SpnEdtDA);
     BtnRefresh = button(s, "BtnRefresh", QStringLiteral("Refresh data"));

@@ -140,6 +140,14 @@ public:
     void outputFieldEnter(TSpinEdit* field);
     void outputFieldKeyPress(TSpinEdit* field, int key);
     void outputFieldExit(TSpinEdit* field);
+    // The one output, shared by those eight fields and SpnEdtDA: a drive is sent unless the
+    // output already stands at that code; a release is followed by the leaving field's pause.
+    void driveOutput(int code);
+    void releaseOutput(int pauseMs);
+    // The notes' bytes as last read (EdtNote from the transmitter, EdtNoteConf from a file), so
+    // that what the technician left unchanged is written back byte for byte.
+    QByteArray NoteBytesRead;
+    QByteArray BulkNoteBytesRead;
     void EEDACorr();
     void SpdBtnEnableDACorrClick();
     void SpdBtnUndoDACorrClick();

@@ -15,6 +15,11 @@ class TSpinEdit;
 
 namespace vl48::build {
 
+// What an output field lets be typed: five characters, a sign included. Its handlers limit the
+// code that goes out; the field must not, or a typed "-5" would lose its sign.
+constexpr int OutputFieldMin = -9999;
+constexpr int OutputFieldMax = 99999;
+
 // Names of one point's controls and the window members that receive them.
 struct OutputPoint {
     const char* spinName;

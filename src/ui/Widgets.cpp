@@ -39,14 +39,28 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
     emit keyEvent(key);
 }
 
+namespace {
+
+// The mouse, Tab, Backtab and a label's shortcut: a person chose the field.
+bool movedByPerson(Qt::FocusReason reason) {
+    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+           reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
+
+}  // namespace
+
 void TSpinEdit::focusInEvent(QFocusEvent* event) {
     QSpinBox::focusInEvent(event);
-    emit focusEntered();
+    // A tab page shown again gives the field back its focus (OtherFocusReason): coming back to
+    // a page is no choice of this field.
+    if (movedByPerson(event->reason())) emit focusEntered();
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event) {
     QSpinBox::focusOutEvent(event);
-    emit focusLeft();
+    // Leaving a tab page moves its focus on as the Tab key would. OtherFocusReason going out is
+    // the program clearing the focus before it hides the field: the field is left for good.
+    if (movedByPerson(event->reason()) || event->reason() == Qt::OtherFocusReason) emit focusLeft();
 }
 
 TDatePicker::TDatePicker(QWidget* parent) : QDateEdit(parent) {

@@ -44,6 +44,10 @@ public:
 signals:
     void enterPressed();
     void keyEvent(int key);
+    // The focus moves a person makes. The toolkit's own moves are not reported: the focus a tab
+    // page gives back when it is shown again, and the focus that window activation, popups and
+    // message boxes take away and give back. The program taking the focus away on purpose
+    // (clearing it before a panel goes) counts as leaving.
     void focusEntered();
     void focusLeft();
 

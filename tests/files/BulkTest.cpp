@@ -1,7 +1,10 @@
 // Configuration files and bulk configuration with the real window against the simulated
 // transmitter: the bytes of the files, the frames the transmitter received, in order, and what
 // the technician sees on both tabs and in the message boxes.
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,8 +23,10 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <memory>
+#include <thread>
 
 #include "WindowFixture.h"
 #include "config/MemoryMap.h"
@@ -875,4 +880,101 @@ TEST_F(Bulk, ReloadReadsTheTransmitterAgainAndHidesTheHint) {
     EXPECT_TRUE(window->LblMskEdtTempBeginCH->isVisible()) << "field markers are left as they are";
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(window->Updating);
+}
+
+// --- What the bulk tab holds and what goes out of it
+
+TEST_F(Bulk, ATypedTextNamingNoEntryLeavesTheListWithoutOne) {
+    connectTransmitter();
+    load(DistinctFile);
+    startEditing();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(vl48test::waitUntil([&] { return window->isActiveWindow(); }));
+    QLineEdit* text = window->CmbInputSignal->lineEdit();
+    QTest::mouseClick(text, Qt::LeftButton);
+    text->selectAll();
+    QTest::keyClicks(text, "xyz");
+    clickVisible(window->BtnUploadConf);  // the list loses the focus to the button
+    EXPECT_EQ(window->CmbInputSignal->currentIndex(), -1);
+    EXPECT_EQ(text->text(), "");
+    EXPECT_EQ(messageTexts(), QStringList{"Konfiguraci nelze nahrát: položka „Vstupní signál“ "
+                                          "nemá vybranou hodnotu ze seznamu."});
+    EXPECT_TRUE(requestsThenSentinel().empty());
+    saveBulk(path("typed.vl4"));
+    EXPECT_TRUE(fileBytes(path("typed.vl4")).startsWith("-1\r\n2\r\n"));
+    QTest::mouseClick(text, Qt::LeftButton);
+    QTest::keyClicks(text, "PT 1000 Ohm");
+    QTest::keyClick(text, Qt::Key_Tab);
+    EXPECT_EQ(window->CmbInputSignal->currentIndex(), 9);
+}
+
+TEST_F(Bulk, OnlyARegularFileOfAtMost64KiBIsRead) {
+    connectTransmitter();
+    load(DistinctFile);
+    const QStringList loaded = bulkState();
+    const QByteArray fifo = path("fifo.vl4").toLocal8Bit();
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.vl4"));
+    const QByteArray fill(64 * 1024 - DistinctFile.size(), ' ');
+    writeFile(path("huge.vl4"), DistinctFile + fill + " ");
+    // Were the FIFO opened, a writer comes and goes, so that the test fails instead of hanging.
+    std::atomic<bool> over = false;
+    std::thread writer([&] {
+        for (int i = 0; i < 100 && !over; ++i) {
+            if (const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                return void(::close(fd));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const auto open = [this](const QString& p) {
+        messages.clear();
+        fileDialogAnswers << p;
+        clickVisible(window->BtnConfLoad);
+        return messageTexts();
+    };
+    for (const QString& p :
+         {path("fifo.vl4"), QStringLiteral("/dev/null"), path("folder.vl4"), path("huge.vl4")}) {
+        EXPECT_EQ(
+            open(p),
+            QStringList{"„" + p + "“ nelze načíst: není to běžný soubor do velikosti 64 KiB."});
+        EXPECT_EQ(bulkState(), loaded);
+    }
+    over = true;
+    writer.join();
+    window->MSLanguageENClick();
+    EXPECT_EQ(open("/dev/null"), QStringList{"“/dev/null” cannot be loaded: it is not a regular "
+                                             "file of at most 64 KiB."});
+    EXPECT_EQ(messages[0].kind, MsgKind::Error);
+    writeFile(path("full.vl4"), DistinctFile + fill);  // 64 KiB exactly
+    EXPECT_EQ(open(path("full.vl4")), QStringList{});
+}
+
+TEST_F(Bulk, BytesANoteWasReadFromAreWrittenBackUnlessEdited) {
+    const QByteArray read("Kotel\x81 5\x98");  // two bytes Windows-1250 leaves undefined
+    sim->setNote(read.toStdString());
+    connectTransmitter();
+    EXPECT_EQ(window->EdtNote->text(), QStringLiteral("Kotel\uFFFD 5\uFFFD"));
+    const auto noteWritten = [this] {  // from the last length cell and the characters after it
+        QByteArray bytes;
+        for (const CellWrite& w : cellWrites()) {
+            if (w.address == EENoteLength) bytes.clear();
+            if (w.address > EENoteLength && w.address < EENoteText + NoteMaxLength)
+                bytes.append(char(w.value >> 8)).append(char(w.value & 0xFF));
+        }
+        return bytes.left(sim->cell(EENoteLength));
+    };
+    showTab(window->TabBasicSet);
+    clickVisible(window->BtnSaveNote);
+    EXPECT_EQ(noteWritten(), read);
+    saveBasic(path("note.vl4"));
+    EXPECT_EQ(fileBytes(path("note.vl4")).split('\n').value(11), read + "\r");
+    load(fileBytes(path("note.vl4")), "again.vl4");
+    startEditing();  // an edit elsewhere in the note keeps them too
+    QTest::mouseClick(window->EdtNoteConf, Qt::LeftButton);
+    window->EdtNoteConf->home(false);
+    QTest::keyClicks(window->EdtNoteConf, "A");
+    clickVisible(window->BtnUploadConf);
+    EXPECT_EQ(noteWritten(), "A" + read);
+    saveBulk(path("bulk.vl4"));
+    EXPECT_EQ(fileBytes(path("bulk.vl4")).split('\n').value(11), "A" + read + "\r");
 }

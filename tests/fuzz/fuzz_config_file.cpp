@@ -34,10 +34,13 @@ ConfigFileValues afterSave(const ConfigFileValues& v) {
     expected.rangeEnd = throughCodePage(v.rangeEnd);
     expected.compTemp = throughCodePage(v.compTemp);
     expected.lineRes = throughCodePage(v.lineRes);
-    QString note = throughCodePage(v.note);
-    for (QChar& c : note)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
-    expected.note = note;
+    // The note keeps the bytes it was read from, undefined ones included; only its control
+    // characters become spaces.
+    QByteArray note = toCp1250Keeping(v.note, v.noteBytes);
+    for (char& b : note)
+        if (uint8_t(b) < 0x20 || uint8_t(b) == 0x7F) b = ' ';
+    expected.note = fromCp1250(note);
+    expected.noteBytes = toCp1250(expected.note) == note ? QByteArray() : note;
     return expected;
 }
 

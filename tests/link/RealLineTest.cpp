@@ -41,7 +41,7 @@ protected:
     // Runs `action` inside the reconnection dialog's loop once it is up (at most once).
     void whenDialogUp(std::function<void()> action) {
         auto* poll = new QTimer(window.get());
-        QObject::connect(poll, &QTimer::timeout, window.get(), [=] {
+        QObject::connect(poll, &QTimer::timeout, window.get(), [=, this] {
             if (!window->OKBottomDlg->isVisible()) return;
             poll->stop();
             poll->deleteLater();

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <set>
@@ -110,6 +112,17 @@ protected:
         QTest::keyClicks(field, code);
     }
     static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
+    // A person's way to another tab: a click on it in the tab bar.
+    void clickTab(QWidget* tab) {
+        QTabBar* bar = window->PageControl1->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->tabRect(window->PageControl1->indexOf(tab)).center());
+        ASSERT_EQ(window->PageControl1->currentWidget(), tab);
+    }
+    static void activate(QWidget* w) {
+        QApplication::setActiveWindow(w);
+        ASSERT_TRUE(waitUntil([&] { return w->isActiveWindow(); }));
+    }
 
     void showTab(QAction* item, QWidget* tab) {
         if (!item->isChecked()) item->trigger();
@@ -602,8 +615,8 @@ TEST_F(ServiceTest, CorrectionFieldsKeepWithinTheirWindowAndTheConverter) {
     EXPECT_EQ(window->PrgBrAOIZeroDACorr->value(), 1552 / 82);
     EXPECT_EQ(framesWithSentinel(),
               (Frames{drive(1640), drive(1641), drive(1642), drive(1643), drive(1644), drive(1645),
-                      drive(1646), drive(1647), drive(1648), drive(1648), drive(1648), drive(1552),
-                      sentinel()}));
+                      drive(1646), drive(1647), drive(1648), drive(1552), sentinel()}))
+        << "the edge is driven once";
 
     TSpinEdit* aoiEnd = window->SpnEdtAOIEndDACorr;  // 16322..16383: the converter's end first
     clearFrames();
@@ -616,11 +629,10 @@ TEST_F(ServiceTest, CorrectionFieldsKeepWithinTheirWindowAndTheConverter) {
     for (int i = 0; i < 12; ++i) QTest::keyClick(aouZero, Qt::Key_Down);
     EXPECT_EQ(aouZero->value(), 0);
     EXPECT_EQ(framesWithSentinel(),
-              (Frames{release(),    drive(16380), drive(16381), drive(16382), drive(16383),
-                      drive(16383), drive(16383), release(),    drive(10),    drive(9),
-                      drive(8),     drive(7),     drive(6),     drive(5),     drive(4),
-                      drive(3),     drive(2),     drive(1),     drive(0),     sentinel()}))
-        << "leaving a field releases; at 0 the arrow has nowhere to go";
+              (Frames{release(), drive(16380), drive(16381), drive(16382), drive(16383), release(),
+                      drive(10), drive(9), drive(8), drive(7), drive(6), drive(5), drive(4),
+                      drive(3), drive(2), drive(1), drive(0), sentinel()}))
+        << "leaving a field releases; below 0 the arrow is pulled back to 0";
 
     // A field whose value lies outside its window is pulled in when it gains the focus.
     TSpinEdit* aouEnd = window->SpnEdtAOUEndDACorr;  // 15752..15848, shows 16000
@@ -843,4 +855,78 @@ TEST_F(ServiceTest, TheNextTransmitterGetsNothingOfTheFirst) {
               (Frames{writeOf(EEDACorrState, 0), writeOf(EEAOIZero, 1700), writeOf(EEAOIEnd, 16300),
                       writeOf(EEAOUZero, 40), writeOf(EEAOUEnd, 15900), sentinel()}));
     EXPECT_TRUE(messages.empty());
+}
+
+// --- The output is the technician's
+
+TEST_F(ServiceTest, OnlyTheTechniciansFocusMovesDriveOrRelease) {
+    setCorrection(0, {1600, 16370, 20, 15800});
+    openService();
+    openCorrection();
+    QWidget elsewhere;  // another window on the desktop
+    elsewhere.show();
+    QMenu popup;
+    popup.addAction(QStringLiteral("x"));
+    for (TSpinEdit* field :
+         {window->SpnEdtAOIZero, window->SpnEdtAOIEnd, window->SpnEdtAOUZero, window->SpnEdtAOUEnd,
+          window->SpnEdtDA, window->SpnEdtAOIZeroDACorr, window->SpnEdtAOIEndDACorr,
+          window->SpnEdtAOUZeroDACorr, window->SpnEdtAOUEndDACorr}) {
+        QWidget* tab =
+            window->TabDACorr->isAncestorOf(field) ? window->TabDACorr : window->TabService;
+        clickTab(tab);
+        if (QWidget* previous = QApplication::focusWidget()) previous->clearFocus();
+        clearFrames();
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
+        activate(&elsewhere);
+        activate(window.get());
+        popup.popup(window->mapToGlobal(QPoint(20, 20)));
+        ASSERT_TRUE(waitUntil([&] { return popup.isVisible(); }));
+        popup.close();
+        clickTab(window->TabBasicSet);  // leaving the tab releases
+        clickTab(tab);                  // coming back drives nothing
+        EXPECT_EQ(framesWithSentinel(),
+                  (Frames{drive(uint16_t(field->value())), release(), sentinel()}))
+            << field->objectName().toStdString();
+    }
+}
+
+TEST_F(ServiceTest, ATypedMinusGivesTheLowestCode) {
+    setCorrection(0, {1600, 16370, 20, 15800});
+    openService();
+    openCorrection();
+    window->SpnEdtDA->setValue(100);
+    const std::tuple<TSpinEdit*, QWidget*, Frames> cases[] = {
+        {window->SpnEdtDA, window->TabService, {}},
+        {window->SpnEdtAOIZero, window->TabService, {writeOf(EEAOIZero, 0), release()}},
+        {window->SpnEdtAOUZeroDACorr,
+         window->TabDACorr,  // window 0..68
+         {writeOf(EEAOUZero, 0), release(), writeOf(EEDACorrState, 1)}}};
+    for (const auto& [field, tab, stored] : cases) {
+        window->PageControl1->setCurrentWidget(tab);
+        focus(field);
+        field->selectAll();
+        clearFrames();
+        QTest::keyClicks(field, "-5");
+        enter(field);
+        EXPECT_EQ(framesWithSentinel(), Frames{drive(0)} + stored + Frames{sentinel()})
+            << field->objectName().toStdString();
+    }
+}
+
+TEST_F(ServiceTest, TheCodeDrivenIsNotDrivenAgainUntilReleased) {
+    setCorrection(0, {1600, 16370, 20, 15800});
+    openService();
+    clearFrames();
+    focus(window->SpnEdtDA);
+    enter(window->SpnEdtDA);  // nothing to store
+    EXPECT_EQ(framesWithSentinel(), (Frames{drive(0), sentinel()}));
+    openCorrection();
+    TSpinEdit* field = window->SpnEdtAOIZeroDACorr;  // 1640, window 1552..1648
+    focus(field);
+    for (int i = 0; i < 10; ++i) QTest::keyClick(field, Qt::Key_Up);
+    focus(window->SpdBtnUndoDACorr);
+    focus(field);  // taken again after the release
+    EXPECT_EQ(framesWithSentinel(),
+              (Frames{drive(1640), drive(1641), drive(1642), drive(1643), drive(1644), drive(1645),
+                      drive(1646), drive(1647), drive(1648), release(), drive(1648), sentinel()}));
 }
