@@ -34,18 +34,20 @@ void Link::reportTime(qint64 ms) {
 bool Link::settle(int maxWaitMs) {
     if (!m_replyMayTrail) return true;
     QDeadlineTimer bound(qMax(maxWaitMs, 0));
-    QElapsedTimer sinceByte;
     qint64 drained = 0;
     try {
         for (;;) {
             const qint64 n = m_port.PortDiscardInput();
             if (n > 0) {
                 drained += n;
-                sinceByte.start();
+                m_byteSeen.start();
             }
             if (drained > SettleByteCap) return false;
+            // The gap counts from the last byte seen by any settling, not from this call: a wait
+            // that just gave up on a stream has drained the line a moment ago, and finding it
+            // empty now says nothing about quiet.
             const qint64 windowLeft = LateReplyWindowMs - m_missedAt.elapsed();
-            const qint64 gapLeft = sinceByte.isValid() ? QuietGapMs - sinceByte.elapsed() : 0;
+            const qint64 gapLeft = m_byteSeen.isValid() ? QuietGapMs - m_byteSeen.elapsed() : 0;
             const qint64 wait = qMax(windowLeft, gapLeft);
             if (wait <= 0) break;
             if (bound.hasExpired()) return false;

@@ -72,6 +72,7 @@ private:
     uint8_t m_frameTag = 1;
     bool m_replyMayTrail = false;  // the last exchange got no good reply: it may still come
     QElapsedTimer m_missedAt;      // when that exchange gave up
+    QElapsedTimer m_byteSeen;      // when settling last found a byte on the line
     std::mt19937 m_random;
 };
 

@@ -95,8 +95,10 @@ void TDatePicker::keyPressEvent(QKeyEvent* event) {
 }
 
 QValidator::State Cp1250Validator::validate(QString& input, int&) const {
+    // The placeholder of a byte read that the code page leaves undefined stays acceptable: a
+    // text that is invalid already lets every edit through.
     for (const QChar c : input)
-        if (!cp1250CanEncode(c)) return Invalid;
+        if (c != QChar::ReplacementCharacter && !cp1250CanEncode(c)) return Invalid;
     return Acceptable;
 }
 

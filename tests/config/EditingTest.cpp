@@ -203,6 +203,11 @@ TEST_F(Editing, NoteIsWrittenOnEnterOrButton) {
     window->EdtNote->clear();
     typeText(window->EdtNote, QStringLiteral("a\u4E2Db"));
     EXPECT_EQ(window->EdtNote->text(), "ab");
+    // The same beside the placeholder of a byte read that the code page leaves undefined.
+    window->EdtNote->setText(QStringLiteral("a\uFFFD"));
+    typeText(window->EdtNote, QStringLiteral("\u4E2Db"));
+    EXPECT_EQ(window->EdtNote->text(), QStringLiteral("a\uFFFDb"));
+    window->EdtNote->setText(QStringLiteral("ab"));
     sim->clearLog();
     click(window->BtnSaveNote);
     EXPECT_EQ(writes(), (std::vector<CellWrite>{{88, 2}, {90, 0x6162}}));

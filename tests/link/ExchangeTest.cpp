@@ -110,6 +110,23 @@ TEST_F(ExchangeTest, LateReplyArrivingDuringTheNextExchangeIsNotTakenForItsReply
     EXPECT_LT(times[2], Link::QuietGapMs);
 }
 
+TEST_F(ExchangeTest, NoRequestGoesOutWhileAnotherDeviceKeepsTalking) {
+    sim->setStreaming(true);
+    for (int i = 0; i < 4; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(link.Send(CmdReadCell, EEInputType)) << i;
+        // The time-out of its reply, or of the wait for quiet, and a little for a slow machine.
+        EXPECT_LT(clock.elapsed(), TComPort::totalTimeoutMs(FrameSize) + 400) << i;
+    }
+    // The first request met the stream as its reply; the line was never quiet after it.
+    EXPECT_EQ(sim->requests().size(), 1u);
+    sim->setStreaming(false);
+    Frame reply;
+    ASSERT_TRUE(link.Send(CmdReadCell, EEInputType, reply)) << "the line recovers once quiet";
+    EXPECT_EQ(replyWord(reply), 1);
+}
+
 TEST_F(ExchangeTest, StrayBytes) {
     // Unasked bytes waiting on the line are thrown away before the next request.
     sim->sendStray({0x19, 0x00, 0x00, 0x00, 0x07});
