@@ -4,9 +4,11 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 
-# Debian packages the project needs to build, test and show its window.
+# Debian packages the project needs to build, test and show its window, and to check what it
+# installs (desktop-file-validate, appstreamcli).
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev libgtest-dev googletest xvfb xauth fonts-dejavu-core)
+          libgl-dev libgtest-dev googletest xvfb xauth fonts-dejavu-core
+          desktop-file-utils appstream)
 # What the sanitized and the fuzzing builds need on top: clang with its sanitizer and libFuzzer
 # runtimes, and llvm-symbolizer (package llvm) for readable stack traces in the reports.
 SANITIZER_PACKAGES=(clang libclang-rt-14-dev llvm)

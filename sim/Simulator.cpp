@@ -276,7 +276,10 @@ void Simulator::Impl::doUnplug() {
 void Simulator::Impl::writeLineStatus() {
     std::string text;
     for (size_t i = 0; i < lineErrors.size(); ++i) {
-        text += (i ? " " : "") + std::to_string(lineErrors[i]);
+        if (i > 0) {
+            text += ' ';
+        }
+        text += std::to_string(lineErrors[i]);
     }
     text += '\n';
     static std::atomic<unsigned> counter{0};

@@ -60,12 +60,13 @@ void TFrmMain::writeFailed() {
 
 void TFrmMain::selectionClick(Cell cell, int code) {
     if (Updating) return;
-    HandlerScope scope(*this);
-    // The record keeps the new code even when the write fails: the connection ends then, and
-    // the next one reads the memory again.
-    recordField(cell) = code;
-    if (!SendEE(CmdWriteCell, cell, cellWord(code))) writeFailed();
-    if (cell == EEInputType) DrawForm();
+    guarded([&] {
+        // The record keeps the new code even when the write fails: the connection ends then, and
+        // the next one reads the memory again.
+        recordField(cell) = code;
+        if (!SendEE(CmdWriteCell, cell, cellWord(code))) writeFailed();
+        if (cell == EEInputType) DrawForm();
+    });
 }
 
 void TFrmMain::ChckBxDaRestClick() {
@@ -92,27 +93,28 @@ void TFrmMain::maskedFieldChange(QLabel* marker) {
 }
 
 void TFrmMain::maskedFieldEnter(TMaskEdit* field) {
-    HandlerScope scope(*this);
-    struct Target {
-        TMaskEdit* field;
-        Cell cell;
-        QLabel* marker;
-    };
-    const Target targets[] = {
-        {MskEdtTempBegin, EERangeBegin, LblMskEdtTempBeginCH},
-        {MskEdtTempEnd, EERangeEnd, LblMskEdtTempEndCH},
-        {MskEdtTcldEnd, EECompTemp, LblMskEdtTcldEndCH},
-        {MskEdtResComp, EELineRes, LblMskEdtResCompCH},
-    };
-    for (const Target& t : targets) {
-        if (t.field != field) continue;
-        const QString text = field->maskedText();
-        const int value = t.cell == EELineRes ? maskedHundredths(text) : maskedInteger(text);
-        if (!SendEE(CmdWriteCell, t.cell, cellWord(value))) writeFailed();
-        t.marker->hide();
-        LblSaveX->hide();
-        LblSaveX1->hide();
-    }
+    guarded([&] {
+        struct Target {
+            TMaskEdit* field;
+            Cell cell;
+            QLabel* marker;
+        };
+        const Target targets[] = {
+            {MskEdtTempBegin, EERangeBegin, LblMskEdtTempBeginCH},
+            {MskEdtTempEnd, EERangeEnd, LblMskEdtTempEndCH},
+            {MskEdtTcldEnd, EECompTemp, LblMskEdtTcldEndCH},
+            {MskEdtResComp, EELineRes, LblMskEdtResCompCH},
+        };
+        for (const Target& t : targets) {
+            if (t.field != field) continue;
+            const QString text = field->maskedText();
+            const int value = t.cell == EELineRes ? maskedHundredths(text) : maskedInteger(text);
+            if (!SendEE(CmdWriteCell, t.cell, cellWord(value))) writeFailed();
+            t.marker->hide();
+            LblSaveX->hide();
+            LblSaveX1->hide();
+        }
+    });
 }
 
 void TFrmMain::EdtNoteChange() {
@@ -124,14 +126,15 @@ void TFrmMain::EdtNoteKeyUp() {
 }
 
 void TFrmMain::BtnSaveNoteClick() {
-    HandlerScope scope(*this);
-    const QByteArray bytes = toCp1250Keeping(EdtNote->text(), NoteBytesRead);
-    if (SendText(bytes)) {
-        LblEdtNoteCH->hide();
-        NoteBytesRead = bytes;  // what the transmitter holds now
-    } else {
-        writeFailed();
-    }
+    guarded([&] {
+        const QByteArray bytes = toCp1250Keeping(EdtNote->text(), NoteBytesRead);
+        if (SendText(bytes)) {
+            LblEdtNoteCH->hide();
+            NoteBytesRead = bytes;  // what the transmitter holds now
+        } else {
+            writeFailed();
+        }
+    });
 }
 
 void TFrmMain::DtTmPickerChange() {
@@ -139,21 +142,24 @@ void TFrmMain::DtTmPickerChange() {
 }
 
 void TFrmMain::DtTmPickerKeyPress() {
-    HandlerScope scope(*this);
-    const QDate date = DtTmPicker->date();
-    if (!SendEE(CmdWriteCell, EEDayMonth, encodeDayMonth(date.day(), date.month()))) writeFailed();
-    if (!SendEE(CmdWriteCell, EEYear, cellWord(date.year()))) writeFailed();
-    LblDtTmPickerCH->hide();
+    guarded([&] {
+        const QDate date = DtTmPicker->date();
+        if (!SendEE(CmdWriteCell, EEDayMonth, encodeDayMonth(date.day(), date.month())))
+            writeFailed();
+        if (!SendEE(CmdWriteCell, EEYear, cellWord(date.year()))) writeFailed();
+        LblDtTmPickerCH->hide();
+    });
 }
 
 void TFrmMain::BtnRefreshDateClick() {
     if (Updating) return;
-    HandlerScope scope(*this);
-    const QDate today = QDate::currentDate();
-    if (!SendEE(CmdWriteCell, EEDayMonth, encodeDayMonth(today.day(), today.month())))
-        writeFailed();
-    if (!SendEE(CmdWriteCell, EEYear, cellWord(today.year()))) writeFailed();
-    DtTmPicker->setDateQuietly(today);
+    guarded([&] {
+        const QDate today = QDate::currentDate();
+        if (!SendEE(CmdWriteCell, EEDayMonth, encodeDayMonth(today.day(), today.month())))
+            writeFailed();
+        if (!SendEE(CmdWriteCell, EEYear, cellWord(today.year()))) writeFailed();
+        DtTmPicker->setDateQuietly(today);
+    });
 }
 
 void TFrmMain::connectEditingHandlers() {

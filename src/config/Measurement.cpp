@@ -11,32 +11,33 @@ constexpr int32_t FaultFrom = 655350;  // from here up the reply is a fault code
 }  // namespace
 
 void TFrmMain::BtnMeasTempClick() {
-    HandlerScope scope(*this);
-    Frame reply;
-    if (Send(CmdMeasure, 0, reply)) {
-        const int32_t value = replyLong(reply);
-        switch (measuredKind(value, FaultFrom)) {
-            case Measured::Reading:
-                LblMeasIN->setText(scaledText(value, 2));
-                break;
-            case Measured::FaultHigh:
-                LblMeasIN->setText(QStringLiteral("Err +T"));
-                break;
-            case Measured::FaultLow:
-                LblMeasIN->setText(QStringLiteral("Err -T"));
-                break;
-            case Measured::Unknown:
-                break;
+    guarded([&] {
+        Frame reply;
+        if (Send(CmdMeasure, 0, reply)) {
+            const int32_t value = replyLong(reply);
+            switch (measuredKind(value, FaultFrom)) {
+                case Measured::Reading:
+                    LblMeasIN->setText(scaledText(value, 2));
+                    break;
+                case Measured::FaultHigh:
+                    LblMeasIN->setText(QStringLiteral("Err +T"));
+                    break;
+                case Measured::FaultLow:
+                    LblMeasIN->setText(QStringLiteral("Err -T"));
+                    break;
+                case Measured::Unknown:
+                    break;
+            }
+        } else {
+            writeFailed();
         }
-    } else {
-        writeFailed();
-    }
-    // After a failure above the port is closed and this exchange ends the handler with the
-    // closed-port error.
-    if (Send(CmdTemp, 0, reply))
-        LblMeasTE->setText(scaledText(replySignedWord(reply), 1));
-    else
-        writeFailed();
+        // After a failure above the port is closed and this exchange ends the handler with the
+        // closed-port error.
+        if (Send(CmdTemp, 0, reply))
+            LblMeasTE->setText(scaledText(replySignedWord(reply), 1));
+        else
+            writeFailed();
+    });
 }
 
 }  // namespace vl48

@@ -59,100 +59,103 @@ void TFrmMain::BtnEdtConfClick() {
 }
 
 void TFrmMain::BtnUploadConfClick() {
-    HandlerScope scope(*this);
-    const bool czech = MSLanguageCZ->isChecked();
+    guarded([&] {
+        const bool czech = MSLanguageCZ->isChecked();
 
-    // Refused before anything is written: a list without an entry would put 65535 into its
-    // cell, and an early date would be stored where the basic tab cannot show it.
-    const std::pair<QComboBox*, QLabel*> lists[] = {
-        {CmbInputSignal, Label20},  {CmbSensorWire, Label21},  {CmbCompTerm, Label19},
-        {CmbOutputSignal, Label23}, {CmbOutputLimit, Label24}, {CmbSensorErr, Label29},
-        {CmbFiltration, Label30},
-    };
-    for (const auto& [list, label] : lists) {
-        if (list->currentIndex() >= 0) continue;
-        const QString text =
-            czech ? QStringLiteral(
-                        "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu ze seznamu.")
-                  : QStringLiteral(
-                        "Configuration not transferred: no value is selected from the list for "
-                        "“%1”.");
-        showMessage(MsgKind::Error, text.arg(captionOf(label)));
-        return;
-    }
-    if (DtPckrConf->date() < EarliestDateOfSetting) {
-        showMessage(
-            MsgKind::Error,
-            czech ? QStringLiteral("Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
-                  : QStringLiteral("Configuration not transferred: the date of setting is "
-                                   "before 1 January 2000."));
-        return;
-    }
-
-    // Filling the basic tab below must neither write back nor show change markers. A failed
-    // write ends the connection, and the next reading clears the flag; any other way out (an
-    // error raised by the port) must clear it here, or later edits would be dropped silently.
-    Updating = true;
-    struct UpdatingGuard {
-        TFrmMain& window;
-        ~UpdatingGuard() {
-            if (window.ComPort->Active()) window.Updating = false;
+        // Refused before anything is written: a list without an entry would put 65535 into its
+        // cell, and an early date would be stored where the basic tab cannot show it.
+        const std::pair<QComboBox*, QLabel*> lists[] = {
+            {CmbInputSignal, Label20},  {CmbSensorWire, Label21},  {CmbCompTerm, Label19},
+            {CmbOutputSignal, Label23}, {CmbOutputLimit, Label24}, {CmbSensorErr, Label29},
+            {CmbFiltration, Label30},
+        };
+        for (const auto& [list, label] : lists) {
+            if (list->currentIndex() >= 0) continue;
+            const QString text =
+                czech ? QStringLiteral(
+                            "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu ze "
+                            "seznamu.")
+                      : QStringLiteral(
+                            "Configuration not transferred: no value is selected from the list for "
+                            "“%1”.");
+            showMessage(MsgKind::Error, text.arg(captionOf(label)));
+            return;
         }
-    } guard{*this};
+        if (DtPckrConf->date() < EarliestDateOfSetting) {
+            showMessage(
+                MsgKind::Error,
+                czech ? QStringLiteral(
+                            "Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
+                      : QStringLiteral("Configuration not transferred: the date of setting is "
+                                       "before 1 January 2000."));
+            return;
+        }
 
-    const auto write = [this](Cell cell, int value) {
-        if (SendEE(CmdWriteCell, cell, cellWord(value))) return true;
-        writeFailed();
-        return false;
-    };
-    // Steps 1-7: the codes are the lists' indexes; the record follows each stored write.
-    const std::pair<Cell, QComboBox*> codes[] = {
-        {EEInputType, CmbInputSignal},   {EEWiring, CmbSensorWire},
-        {EECompMode, CmbCompTerm},       {EEOutputType, CmbOutputSignal},
-        {EEOutputLimit, CmbOutputLimit}, {EESensorFault, CmbSensorErr},
-        {EEFilter, CmbFiltration},
-    };
-    for (const auto& [cell, list] : codes) {
-        const int code = list->currentIndex();
-        if (!write(cell, code)) return;
-        recordField(cell) = code;
-    }
-    // Steps 8-10: the fields' values as shown, blanks read as zeros; the basic tab shows the
-    // same texts.
-    struct FieldStep {
-        TMaskEdit* source;
-        Cell cell;
-        TMaskEdit* target;
-    };
-    const FieldStep fields[] = {
-        {MskEdtSetTemp, EECompTemp, MskEdtTcldEnd},
-        {MskEdtMinTemp, EERangeBegin, MskEdtTempBegin},
-        {MskEdtMaxTemp, EERangeEnd, MskEdtTempEnd},
-    };
-    for (const FieldStep& step : fields) {
-        if (!write(step.cell, maskedInteger(step.source->maskedText()))) return;
-        step.target->setMaskedText(step.source->displayText());
-    }
-    // Steps 11-12: the date of setting.
-    const QDate date = DtPckrConf->date();
-    if (!write(EEDayMonth, encodeDayMonth(date.day(), date.month()))) return;
-    if (!write(EEYear, date.year())) return;
-    DtTmPicker->setDateQuietly(date);
-    // Step 13: the note, its length and then its characters.
-    const QString note = EdtNoteConf->text();
-    const QByteArray noteBytes = toCp1250Keeping(note, BulkNoteBytesRead);
-    if (!SendText(noteBytes)) {
-        writeFailed();
-        return;
-    }
-    EdtNote->setText(note);
-    NoteBytesRead = noteBytes;
-    // Step 14: the lead resistance, in hundredths of an ohm.
-    if (!write(EELineRes, maskedHundredths(MskEdtCompRes->maskedText()))) return;
-    MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());
+        // Filling the basic tab below must neither write back nor show change markers. A failed
+        // write ends the connection, and the next reading clears the flag; any other way out (an
+        // error raised by the port) must clear it here, or later edits would be dropped silently.
+        Updating = true;
+        struct UpdatingGuard {
+            TFrmMain& window;
+            ~UpdatingGuard() {
+                if (window.ComPort->Active()) window.Updating = false;
+            }
+        } guard{*this};
 
-    DrawForm();
-    Updating = false;
+        const auto write = [this](Cell cell, int value) {
+            if (SendEE(CmdWriteCell, cell, cellWord(value))) return true;
+            writeFailed();
+            return false;
+        };
+        // Steps 1-7: the codes are the lists' indexes; the record follows each stored write.
+        const std::pair<Cell, QComboBox*> codes[] = {
+            {EEInputType, CmbInputSignal},   {EEWiring, CmbSensorWire},
+            {EECompMode, CmbCompTerm},       {EEOutputType, CmbOutputSignal},
+            {EEOutputLimit, CmbOutputLimit}, {EESensorFault, CmbSensorErr},
+            {EEFilter, CmbFiltration},
+        };
+        for (const auto& [cell, list] : codes) {
+            const int code = list->currentIndex();
+            if (!write(cell, code)) return;
+            recordField(cell) = code;
+        }
+        // Steps 8-10: the fields' values as shown, blanks read as zeros; the basic tab shows the
+        // same texts.
+        struct FieldStep {
+            TMaskEdit* source;
+            Cell cell;
+            TMaskEdit* target;
+        };
+        const FieldStep fields[] = {
+            {MskEdtSetTemp, EECompTemp, MskEdtTcldEnd},
+            {MskEdtMinTemp, EERangeBegin, MskEdtTempBegin},
+            {MskEdtMaxTemp, EERangeEnd, MskEdtTempEnd},
+        };
+        for (const FieldStep& step : fields) {
+            if (!write(step.cell, maskedInteger(step.source->maskedText()))) return;
+            step.target->setMaskedText(step.source->displayText());
+        }
+        // Steps 11-12: the date of setting.
+        const QDate date = DtPckrConf->date();
+        if (!write(EEDayMonth, encodeDayMonth(date.day(), date.month()))) return;
+        if (!write(EEYear, date.year())) return;
+        DtTmPicker->setDateQuietly(date);
+        // Step 13: the note, its length and then its characters.
+        const QString note = EdtNoteConf->text();
+        const QByteArray noteBytes = toCp1250Keeping(note, BulkNoteBytesRead);
+        if (!SendText(noteBytes)) {
+            writeFailed();
+            return;
+        }
+        EdtNote->setText(note);
+        NoteBytesRead = noteBytes;
+        // Step 14: the lead resistance, in hundredths of an ohm.
+        if (!write(EELineRes, maskedHundredths(MskEdtCompRes->maskedText()))) return;
+        MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());
+
+        DrawForm();
+        Updating = false;
+    });
 }
 
 void TFrmMain::SpdBtnEraseFormClick() {
@@ -176,12 +179,13 @@ void TFrmMain::SpdBtnEraseFormClick() {
 }
 
 void TFrmMain::SpdBtnLoadDataClick() {
-    HandlerScope scope(*this);
-    LoadEE();
-    DrawForm();
-    // The fields now hold the transmitter's values; their own markers are left as they were.
-    LblSaveX->hide();
-    LblSaveX1->hide();
+    guarded([&] {
+        LoadEE();
+        DrawForm();
+        // The fields now hold the transmitter's values; their own markers are left as they were.
+        LblSaveX->hide();
+        LblSaveX1->hide();
+    });
 }
 
 }  // namespace vl48

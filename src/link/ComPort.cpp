@@ -1,10 +1,15 @@
 #include "ComPort.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <cerrno>
 
 #ifdef __linux__
 #include <linux/serial.h>
@@ -68,9 +73,9 @@ QString TComPort::lineStatusFile(const QString& deviceName) {
 }
 
 void TComPort::ListPorts(QStringList& list) {
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        list.append(info.systemLocation());
-    // Simulators publish a stable link per unit; a link whose terminal is gone is left out.
+    // Simulators publish a stable link per unit; a link whose terminal is gone is left out. A
+    // running simulator is what the person started the tool for, so its links come first and the
+    // port box offers one as its text; without one the system's ports keep the system's order.
     const QDir dir(publishedPortDir());
     const QFileInfoList links =
         dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
@@ -78,6 +83,31 @@ void TComPort::ListPorts(QStringList& list) {
         if (link.isSymLink() && QFileInfo::exists(link.symLinkTarget()))
             list.append(link.absoluteFilePath());
     }
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        list.append(info.systemLocation());
+}
+
+PortRefusal portRefusal(const QString& deviceName, int error, int accessErrno) {
+    // Qt reports a device file this user may not open and a port another program holds (its
+    // lock file, or the exclusive mode of the terminal) with the same code; only the file's own
+    // permissions tell the two apart.
+    if (error != QSerialPort::PermissionError) return {};
+    if (accessErrno == 0) return {PortRefusal::Reason::InUse, {}};
+    if (accessErrno != EACCES && accessErrno != EPERM) return {};
+    struct stat info {};
+    if (::stat(QFile::encodeName(deviceName).constData(), &info) != 0) return {};
+    // Advice to join the owning group only helps where that group may read and write.
+    if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return {};
+    const group* owner = ::getgrgid(info.st_gid);
+    return {PortRefusal::Reason::NoAccess,
+            owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid)};
+}
+
+PortRefusal portRefusal(const QString& deviceName, int error) {
+    if (error != QSerialPort::PermissionError) return {};
+    const int accessErrno =
+        ::access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) == 0 ? 0 : errno;
+    return portRefusal(deviceName, error, accessErrno);
 }
 
 void TComPort::setDeviceName(const QString& name) {

@@ -58,7 +58,8 @@ public:
     explicit TComPort(QObject* parent = nullptr);
     ~TComPort() override;
 
-    // The system's serial ports, then the ports published by running simulators.
+    // The ports published by running simulators, then the system's serial ports in the system's
+    // order.
     static void ListPorts(QStringList& list);
     // Where simulators publish their stable port links.
     static QString publishedPortDir();
@@ -119,6 +120,19 @@ private:
     QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
     qint64 m_pendingWrite = 0;
 };
+
+// Why the system refused to open a port, where the device file tells: this user may not open
+// it (joining `group`, which may read and write it, would help), or another program holds it.
+struct PortRefusal {
+    enum class Reason { Other, NoAccess, InUse };
+    Reason reason = Reason::Other;
+    QString group;  // NoAccess: the group owning the device file
+};
+// `error` is the code of the failed open (EComError::code()); `accessErrno` is what access(2)
+// answered for reading and writing the device file (0 when it may).
+PortRefusal portRefusal(const QString& deviceName, int error, int accessErrno);
+// The same, asking access(2) itself.
+PortRefusal portRefusal(const QString& deviceName, int error);
 
 // A readable text for a port error code (never the port's possibly stale errorString()).
 QString portErrorText(QSerialPort::SerialPortError error);

@@ -58,14 +58,12 @@ TFrmMain::HandlerScope::~HandlerScope() {
 }
 
 void TFrmMain::BtnConnectClick() {
-    HandlerScope scope(*this);
-    Connect();
+    guarded([this] { Connect(); });
 }
 
 void TFrmMain::CmbBxPortKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
-    HandlerScope scope(*this);
-    Connect();
+    guarded([this] { Connect(); });
 }
 
 void TFrmMain::Connect() {
@@ -86,8 +84,17 @@ void TFrmMain::Connect() {
         link->drawFrameTag();
         if (portText.isEmpty()) throw EComError(QStringLiteral("No port chosen"));
         ComPort->setActive(true);
-    } catch (const EComError&) {
-        showMessage(MsgKind::Error, MsgInvalidPort);
+    } catch (const EComError& e) {
+        // Where the system can say why (no permission, another program), the technician learns
+        // it here rather than from a terminal.
+        QString text = MsgInvalidPort;
+        const QString device = ComPort->DeviceName();
+        const PortRefusal refusal = portRefusal(device, e.code());
+        if (refusal.reason == PortRefusal::Reason::NoAccess)
+            text += QLatin1Char('\n') + MsgPortNoAccess.arg(device, refusal.group);
+        else if (refusal.reason == PortRefusal::Reason::InUse)
+            text += QLatin1Char('\n') + MsgPortInUse.arg(device);
+        showMessage(MsgKind::Error, text);
         return;
     }
     // A reconnection tick arrives here without passing through ShowConnect.

@@ -75,10 +75,7 @@ void TFrmMain::connectConnectionHandlers() {
     connect(BtnConnect, &QPushButton::clicked, this, &TFrmMain::BtnConnectClick);
     connect(CmbBxPort->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { CmbBxPortKeyPress(Qt::Key_Return); });
-    connect(TmrReConn, &QTimer::timeout, this, [this] {
-        HandlerScope scope(*this);
-        TmrReConnTimer();
-    });
+    connect(TmrReConn, &QTimer::timeout, this, [this] { guarded([this] { TmrReConnTimer(); }); });
     connect(ComPort, &TComPort::OnLineError, this, &TFrmMain::ComPortLineError);
     OKBottomDlg->FormActivate = [this] { OKBottomDlgFormActivate(); };
     OKBottomDlg->CancelBtnClick = [this] { OKBottomDlgCancelBtnClick(); };

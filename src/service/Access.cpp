@@ -54,49 +54,51 @@ void TFrmMain::MskEdtPwdKeyPress(int key) {
 
 void TFrmMain::MskEdtPwd1KeyPress(int key) {
     if (!isEnter(key) || typedCode(MskEdtPwd1) != DACorrCode) return;
-    HandlerScope scope(*this);
-    const auto drawn = uint16_t(QRandomGenerator::global()->bounded(0x7FFF));
-    if (!SendEE(CmdWriteCell, EEWriteTest, drawn)) {
-        ShowConnect();
-        return;
-    }
-    Frame reply;
-    if (!Send(CmdReadCell, EEWriteTest, reply)) {
-        ShowConnect();
-        return;
-    }
-    if (replyWord(reply) != drawn) {
-        // Without the jumper the transmitter acknowledges writes but keeps its memory.
-        showMessage(MsgKind::Information,
-                    QStringLiteral("Prosím spájejte propojku J1 na desce převodníku VL 48."));
-        return;
-    }
-    if (!Send(CmdReadCell, EEDACorrState, reply)) {
-        ShowConnect();
-        return;
-    }
-    const uint16_t state = replyWord(reply);
-    // As with the service code: hidden first, so the focus cannot wander into a correction field.
-    PanelPwd1->hide();
-    PanelDACorr->show();
-    switch (state) {
-        case CorrectionEnabled:
-        case CorrectionByUser:
-            GrpBxDACorr->show();
-            SpdBtnEnableDACorr->setEnabled(false);
-            EEDACorr();
-            // EEDACorr ends the connection when it fails; there is no transmitter left to warn
-            // about then.
-            if (state == CorrectionByUser && ComPort->Active())
-                showMessage(MsgKind::Warning, MsgDACorrWarning);
-            break;
-        case CorrectionNeverEnabled:
-            GrpBxDACorr->hide();
-            SpdBtnEnableDACorr->setEnabled(true);
-            break;
-        default:
-            break;  // an unknown state changes nothing
-    }
+    guarded([&] {
+        const auto drawn = uint16_t(QRandomGenerator::global()->bounded(0x7FFF));
+        if (!SendEE(CmdWriteCell, EEWriteTest, drawn)) {
+            ShowConnect();
+            return;
+        }
+        Frame reply;
+        if (!Send(CmdReadCell, EEWriteTest, reply)) {
+            ShowConnect();
+            return;
+        }
+        if (replyWord(reply) != drawn) {
+            // Without the jumper the transmitter acknowledges writes but keeps its memory.
+            showMessage(MsgKind::Information,
+                        QStringLiteral("Prosím spájejte propojku J1 na desce převodníku VL 48."));
+            return;
+        }
+        if (!Send(CmdReadCell, EEDACorrState, reply)) {
+            ShowConnect();
+            return;
+        }
+        const uint16_t state = replyWord(reply);
+        // As with the service code: hidden first, so the focus cannot wander into a correction
+        // field.
+        PanelPwd1->hide();
+        PanelDACorr->show();
+        switch (state) {
+            case CorrectionEnabled:
+            case CorrectionByUser:
+                GrpBxDACorr->show();
+                SpdBtnEnableDACorr->setEnabled(false);
+                EEDACorr();
+                // EEDACorr ends the connection when it fails; there is no transmitter left to warn
+                // about then.
+                if (state == CorrectionByUser && ComPort->Active())
+                    showMessage(MsgKind::Warning, MsgDACorrWarning);
+                break;
+            case CorrectionNeverEnabled:
+                GrpBxDACorr->hide();
+                SpdBtnEnableDACorr->setEnabled(true);
+                break;
+            default:
+                break;  // an unknown state changes nothing
+        }
+    });
 }
 
 }  // namespace vl48

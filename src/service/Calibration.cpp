@@ -133,64 +133,62 @@ void storeField(TFrmMain& window, QLineEdit* field, Cell cell, CellRange range) 
 }  // namespace
 
 void TFrmMain::BtnCalPT100BeginClick() {
-    HandlerScope scope(*this);
-    beginCalibration(*this, pt100(*this), m_calibration->start);
+    guarded([&] { beginCalibration(*this, pt100(*this), m_calibration->start); });
 }
 
 void TFrmMain::BtnCalPT1k0BeginClick() {
-    HandlerScope scope(*this);
-    beginCalibration(*this, pt1000(*this), m_calibration->start);
+    guarded([&] { beginCalibration(*this, pt1000(*this), m_calibration->start); });
 }
 
 void TFrmMain::BtnCalPT100EndClick() {
-    HandlerScope scope(*this);
-    endCalibration(*this, pt100(*this), m_calibration->start, m_calibration->end);
+    guarded([&] { endCalibration(*this, pt100(*this), m_calibration->start, m_calibration->end); });
 }
 
 void TFrmMain::BtnCalPT1k0EndClick() {
-    HandlerScope scope(*this);
-    endCalibration(*this, pt1000(*this), m_calibration->start, m_calibration->end);
+    guarded(
+        [&] { endCalibration(*this, pt1000(*this), m_calibration->start, m_calibration->end); });
 }
 
 void TFrmMain::BtnPT100SaveClick() {
-    HandlerScope scope(*this);
-    storeField(*this, EdtPT100Const, EEPT100Const, SignedCell);
+    guarded([&] { storeField(*this, EdtPT100Const, EEPT100Const, SignedCell); });
 }
 
 void TFrmMain::BtnPT1KSaveClick() {
-    HandlerScope scope(*this);
-    storeField(*this, EdtPT1KConst, EEPT1KConst, SignedCell);
+    guarded([&] { storeField(*this, EdtPT1KConst, EEPT1KConst, SignedCell); });
 }
 
 void TFrmMain::BtnOffsetClick() {
-    HandlerScope scope(*this);
-    const uint16_t word = RdBtnGain32->isChecked() ? AdcWordGain32 : AdcWordGain16;
-    if (const auto reading = measure(*this, word)) EdtOffset->setText(QString::number(*reading));
-    // Stored even when the reading failed: then the field's previous or typed number goes in.
-    storeField(*this, EdtOffset, EEADCOffset, UnsignedCell);
+    guarded([&] {
+        const uint16_t word = RdBtnGain32->isChecked() ? AdcWordGain32 : AdcWordGain16;
+        if (const auto reading = measure(*this, word))
+            EdtOffset->setText(QString::number(*reading));
+        // Stored even when the reading failed: then the field's previous or typed number goes in.
+        storeField(*this, EdtOffset, EEADCOffset, UnsignedCell);
+    });
 }
 
 void TFrmMain::BtnCorrMVClick() {
-    HandlerScope scope(*this);
-    const QString measuredText = LblMeasMV->text();
-    const std::optional<double> measured = parseDecimal(measuredText, decimalSeparator());
-    if (!measured) {
-        showMessage(MsgKind::Error, notAFloatText(measuredText));
-        return;
-    }
-    const double trueMV = maskedDecimal(MskEdtTrueMV->maskedText());
-    const MilliVoltGain gain = milliVoltGain(*measured, trueMV);
-    if (gain.fault != ArithmeticFault::None) {
-        showMessage(MsgKind::Error, arithmeticFaultText(gain.fault));
-        return;
-    }
-    const QString constant = wholeText(gain.constant);
-    showMessage(MsgKind::Plain, constant);
-    if (!UnsignedCell.holds(gain.constant)) {
-        showMessage(MsgKind::Error, doesNotFitText(language(*this), constant, UnsignedCell));
-        return;
-    }
-    if (!SendEE(CmdWriteCell, EEMVCorr, cellWord(int(gain.constant)))) ShowConnect();
+    guarded([&] {
+        const QString measuredText = LblMeasMV->text();
+        const std::optional<double> measured = parseDecimal(measuredText, decimalSeparator());
+        if (!measured) {
+            showMessage(MsgKind::Error, notAFloatText(measuredText));
+            return;
+        }
+        const double trueMV = maskedDecimal(MskEdtTrueMV->maskedText());
+        const MilliVoltGain gain = milliVoltGain(*measured, trueMV);
+        if (gain.fault != ArithmeticFault::None) {
+            showMessage(MsgKind::Error, arithmeticFaultText(gain.fault));
+            return;
+        }
+        const QString constant = wholeText(gain.constant);
+        showMessage(MsgKind::Plain, constant);
+        if (!UnsignedCell.holds(gain.constant)) {
+            showMessage(MsgKind::Error, doesNotFitText(language(*this), constant, UnsignedCell));
+            return;
+        }
+        if (!SendEE(CmdWriteCell, EEMVCorr, cellWord(int(gain.constant)))) ShowConnect();
+    });
 }
 
 void TFrmMain::connectServiceTerminalHandlers() {

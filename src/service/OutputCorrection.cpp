@@ -129,9 +129,10 @@ void TFrmMain::outputFieldChange(TSpinEdit* field) {
     if (!f || field->value() == f->announced) return;
     f->announced = field->value();
     if (!Updating) {
-        HandlerScope scope(*this);
-        showTextChanged(field, true);
-        if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
+        guarded([&] {
+            showTextChanged(field, true);
+            if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
+        });
     }
     showOnBar(f->bar, field->value());
 }
@@ -139,39 +140,41 @@ void TFrmMain::outputFieldChange(TSpinEdit* field) {
 void TFrmMain::outputFieldEnter(TSpinEdit* field) {
     auto* f = m_outputCorrection->find(field);
     if (!f || Updating) return;
-    HandlerScope scope(*this);
-    if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
+    guarded([&] {
+        if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
+    });
 }
 
 void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
     auto* f = m_outputCorrection->find(field);
     if (!f) return;
-    HandlerScope scope(*this);
-    // The mark belongs to this one key, however the store ends (a port error included).
-    const auto clearMark = qScopeGuard([field] { field->CommitMark = false; });
-    const auto code = m_outputCorrection->limit(*f);
-    if (!field->CommitMark) return;
-    if (!code) {
-        showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
-        return;
-    }
-    if (SendEE(CmdWriteCell, f->cell, cellWord(*code))) {
-        showTextChanged(field, false);
-        releaseOutput(StorePauseMs);
-    } else {
-        writeFailed();
-    }
-    // Whatever became of the store, the transmitter is told that its codes left the
-    // calibration data. After a lost link this exchange meets the closed port and ends the
-    // handler through the general error handler.
-    if (f->correction >= 0 && !SendEE(CmdWriteCell, EEDACorrState, CorrectionByUser)) writeFailed();
+    guarded([&] {
+        // The mark belongs to this one key, however the store ends (a port error included).
+        const auto clearMark = qScopeGuard([field] { field->CommitMark = false; });
+        const auto code = m_outputCorrection->limit(*f);
+        if (!field->CommitMark) return;
+        if (!code) {
+            showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
+            return;
+        }
+        if (SendEE(CmdWriteCell, f->cell, cellWord(*code))) {
+            showTextChanged(field, false);
+            releaseOutput(StorePauseMs);
+        } else {
+            writeFailed();
+        }
+        // Whatever became of the store, the transmitter is told that its codes left the
+        // calibration data. After a lost link this exchange meets the closed port and ends the
+        // handler through the general error handler.
+        if (f->correction >= 0 && !SendEE(CmdWriteCell, EEDACorrState, CorrectionByUser))
+            writeFailed();
+    });
 }
 
 void TFrmMain::outputFieldExit(TSpinEdit* field) {
     const auto* f = m_outputCorrection->find(field);
     if (!f) return;
-    HandlerScope scope(*this);
-    releaseOutput(f->exitPauseMs);
+    guarded([&] { releaseOutput(f->exitPauseMs); });
 }
 
 void TFrmMain::driveOutput(int code) {
@@ -191,23 +194,24 @@ void TFrmMain::releaseOutput(int pauseMs) {
 }
 
 void TFrmMain::EEDACorr() {
-    HandlerScope scope(*this);
-    static constexpr Cell Backups[] = {EEAOIZeroBackup, EEAOIEndBackup, EEAOUZeroBackup,
-                                       EEAOUEndBackup};
-    auto& state = *m_outputCorrection;
-    for (size_t i = 0; i < std::size(Backups); ++i) {
-        Frame reply;
-        if (!Send(CmdReadCell, Backups[i], reply)) {
-            ShowConnect();
-            return;
+    guarded([&] {
+        static constexpr Cell Backups[] = {EEAOIZeroBackup, EEAOIEndBackup, EEAOUZeroBackup,
+                                           EEAOUEndBackup};
+        auto& state = *m_outputCorrection;
+        for (size_t i = 0; i < std::size(Backups); ++i) {
+            Frame reply;
+            if (!Send(CmdReadCell, Backups[i], reply)) {
+                ShowConnect();
+                return;
+            }
+            state.copy[i] = replyWord(reply);
         }
-        state.copy[i] = replyWord(reply);
-    }
-    // The bounds live beside the fields, not in the widgets: the values shown stay as they are
-    // (a widget would pull them in silently), nothing is driven, and a value beyond the bounds
-    // can still be typed and is then pulled back by the handlers.
-    for (size_t i = 0; i < state.copy.size(); ++i)
-        state.correctionBounds[i] = correctionBounds(*state.copy[i]);
+        // The bounds live beside the fields, not in the widgets: the values shown stay as they are
+        // (a widget would pull them in silently), nothing is driven, and a value beyond the bounds
+        // can still be typed and is then pulled back by the handlers.
+        for (size_t i = 0; i < state.copy.size(); ++i)
+            state.correctionBounds[i] = correctionBounds(*state.copy[i]);
+    });
 }
 
 void TFrmMain::resetOutputCorrection() {
@@ -223,64 +227,66 @@ void TFrmMain::resetOutputCorrection() {
 }
 
 void TFrmMain::SpdBtnEnableDACorrClick() {
-    HandlerScope scope(*this);
-    Frame reply;
-    if (!Send(CmdReadCell, EEDACorrState, reply)) {
-        ShowConnect();
-        return;
-    }
-    if (replyWord(reply) != CorrectionNeverEnabled) return;
-    const std::pair<Cell, int> writes[] = {
-        {EEDACorrState, CorrectionEnabled},      {EEAOIZeroBackup, SpnEdtAOIZero->value()},
-        {EEAOIEndBackup, SpnEdtAOIEnd->value()}, {EEAOUZeroBackup, SpnEdtAOUZero->value()},
-        {EEAOUEndBackup, SpnEdtAOUEnd->value()},
-    };
-    for (const auto& [cell, value] : writes) {
-        if (!SendEE(CmdWriteCell, cell, cellWord(value))) {
+    guarded([&] {
+        Frame reply;
+        if (!Send(CmdReadCell, EEDACorrState, reply)) {
             ShowConnect();
             return;
         }
-    }
-    GrpBxDACorr->show();
-    // Disabling the focused button would hand the focus on to the first correction field,
-    // whose focus handler drives the output: nobody asked for that.
-    if (SpdBtnEnableDACorr->hasFocus()) SpdBtnEnableDACorr->clearFocus();
-    SpdBtnEnableDACorr->setEnabled(false);
-    EEDACorr();
+        if (replyWord(reply) != CorrectionNeverEnabled) return;
+        const std::pair<Cell, int> writes[] = {
+            {EEDACorrState, CorrectionEnabled},      {EEAOIZeroBackup, SpnEdtAOIZero->value()},
+            {EEAOIEndBackup, SpnEdtAOIEnd->value()}, {EEAOUZeroBackup, SpnEdtAOUZero->value()},
+            {EEAOUEndBackup, SpnEdtAOUEnd->value()},
+        };
+        for (const auto& [cell, value] : writes) {
+            if (!SendEE(CmdWriteCell, cell, cellWord(value))) {
+                ShowConnect();
+                return;
+            }
+        }
+        GrpBxDACorr->show();
+        // Disabling the focused button would hand the focus on to the first correction field,
+        // whose focus handler drives the output: nobody asked for that.
+        if (SpdBtnEnableDACorr->hasFocus()) SpdBtnEnableDACorr->clearFocus();
+        SpdBtnEnableDACorr->setEnabled(false);
+        EEDACorr();
+    });
 }
 
 void TFrmMain::SpdBtnUndoDACorrClick() {
-    HandlerScope scope(*this);
-    auto& state = *m_outputCorrection;
-    // A copy the converter cannot take (a never-written cell reads 0xFFFF) would drive the
-    // output past its end: refuse before anything is written.
-    if (!state.copyValid()) {
-        showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
-        return;
-    }
-    const std::array<uint16_t, 4> copy = {*state.copy[0], *state.copy[1], *state.copy[2],
-                                          *state.copy[3]};
-    const std::pair<Cell, uint16_t> writes[] = {
-        {EEDACorrState, CorrectionEnabled},
-        {EEAOIZero, copy[0]},
-        {EEAOIEnd, copy[1]},
-        {EEAOUZero, copy[2]},
-        {EEAOUEnd, copy[3]},
-    };
-    for (const auto& [cell, value] : writes) {
-        if (!SendEE(CmdWriteCell, cell, value)) {
-            ShowConnect();
+    guarded([&] {
+        auto& state = *m_outputCorrection;
+        // A copy the converter cannot take (a never-written cell reads 0xFFFF) would drive the
+        // output past its end: refuse before anything is written.
+        if (!state.copyValid()) {
+            showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
             return;
         }
-    }
-    Updating = true;
-    const auto done = qScopeGuard([this] { Updating = false; });
-    const std::array<TSpinEdit*, 4> fields = {SpnEdtAOIZeroDACorr, SpnEdtAOIEndDACorr,
-                                              SpnEdtAOUZeroDACorr, SpnEdtAOUEndDACorr};
-    for (size_t i = 0; i < fields.size(); ++i) {
-        fields[i]->setValue(copy[i]);
-        showTextChanged(fields[i], false);  // what the field shows is now what is stored
-    }
+        const std::array<uint16_t, 4> copy = {*state.copy[0], *state.copy[1], *state.copy[2],
+                                              *state.copy[3]};
+        const std::pair<Cell, uint16_t> writes[] = {
+            {EEDACorrState, CorrectionEnabled},
+            {EEAOIZero, copy[0]},
+            {EEAOIEnd, copy[1]},
+            {EEAOUZero, copy[2]},
+            {EEAOUEnd, copy[3]},
+        };
+        for (const auto& [cell, value] : writes) {
+            if (!SendEE(CmdWriteCell, cell, value)) {
+                ShowConnect();
+                return;
+            }
+        }
+        Updating = true;
+        const auto done = qScopeGuard([this] { Updating = false; });
+        const std::array<TSpinEdit*, 4> fields = {SpnEdtAOIZeroDACorr, SpnEdtAOIEndDACorr,
+                                                  SpnEdtAOUZeroDACorr, SpnEdtAOUEndDACorr};
+        for (size_t i = 0; i < fields.size(); ++i) {
+            fields[i]->setValue(copy[i]);
+            showTextChanged(fields[i], false);  // what the field shows is now what is stored
+        }
+    });
 }
 
 // Binds the handlers of both service tabs. It lives in this unit because it makes the correction

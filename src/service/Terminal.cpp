@@ -62,141 +62,146 @@ void driveToField(TFrmMain& window) {
 }  // namespace
 
 void TFrmMain::BtnRefreshClick() {
-    HandlerScope scope(*this);
-    BtnRefresh->setEnabled(false);
-    const auto enable = qScopeGuard([this] { BtnRefresh->setEnabled(true); });
+    guarded([&] {
+        BtnRefresh->setEnabled(false);
+        const auto enable = qScopeGuard([this] { BtnRefresh->setEnabled(true); });
 
-    // Each request is made whatever became of the one before: an older unit without one of the
-    // readings still shows the others.
-    Frame reply;
-    if (Send(CmdTemp, 0, reply)) showTemperature(EdtTempSen, replySignedWord(reply), SensorColour);
-    if (Send(CmdTempSecond, 0, reply))
-        showTemperature(EdtTempSen, replySignedWord(reply), SecondReadingColour);
+        // Each request is made whatever became of the one before: an older unit without one of the
+        // readings still shows the others.
+        Frame reply;
+        if (Send(CmdTemp, 0, reply))
+            showTemperature(EdtTempSen, replySignedWord(reply), SensorColour);
+        if (Send(CmdTempSecond, 0, reply))
+            showTemperature(EdtTempSen, replySignedWord(reply), SecondReadingColour);
 
-    if (Send(CmdAin1, 0, reply)) EdtAIN1->setText(QString::number(replyWord(reply)));
-    if (Send(CmdAin2, 0, reply)) EdtAIN2->setText(QString::number(replyWord(reply)));
-    EdtAIN3->setText(Send(CmdAin3, 0, reply) ? QString::number(replyWord(reply)) : NoSupport);
+        if (Send(CmdAin1, 0, reply)) EdtAIN1->setText(QString::number(replyWord(reply)));
+        if (Send(CmdAin2, 0, reply)) EdtAIN2->setText(QString::number(replyWord(reply)));
+        EdtAIN3->setText(Send(CmdAin3, 0, reply) ? QString::number(replyWord(reply)) : NoSupport);
 
-    if (Send(CmdMilliVolt, 0, reply)) {
-        const int32_t value = replyLong(reply);
-        EdtMV->setText(scaledText(value, 2));
-        // Only a thermocouple's reading is millivolts; the millivolt correction reads it here.
-        if (Config.EEInputType < FirstResistanceInputType) LblMeasMV->setText(scaledText(value, 3));
-    } else {
-        EdtMV->setText(NoSupport);
-    }
-
-    if (Send(CmdMeasure, 0, reply)) {
-        const int32_t value = replyLong(reply);
-        switch (measuredKind(value, MeasureFaultFrom)) {
-            case Measured::Reading:
-                EdtMeasTemp->setText(scaledText(value, 2) + QStringLiteral(" °C"));
-                break;
-            case Measured::FaultLow:
-                EdtMeasTemp->setText(QStringLiteral("Err -T"));
-                break;
-            case Measured::FaultHigh:
-                EdtMeasTemp->setText(QStringLiteral("Err +T"));
-                break;
-            case Measured::Unknown:
-                break;
+        if (Send(CmdMilliVolt, 0, reply)) {
+            const int32_t value = replyLong(reply);
+            EdtMV->setText(scaledText(value, 2));
+            // Only a thermocouple's reading is millivolts; the millivolt correction reads it here.
+            if (Config.EEInputType < FirstResistanceInputType)
+                LblMeasMV->setText(scaledText(value, 3));
+        } else {
+            EdtMV->setText(NoSupport);
         }
-    } else {
-        EdtMeasTemp->setText(NoSupport);
-    }
+
+        if (Send(CmdMeasure, 0, reply)) {
+            const int32_t value = replyLong(reply);
+            switch (measuredKind(value, MeasureFaultFrom)) {
+                case Measured::Reading:
+                    EdtMeasTemp->setText(scaledText(value, 2) + QStringLiteral(" °C"));
+                    break;
+                case Measured::FaultLow:
+                    EdtMeasTemp->setText(QStringLiteral("Err -T"));
+                    break;
+                case Measured::FaultHigh:
+                    EdtMeasTemp->setText(QStringLiteral("Err +T"));
+                    break;
+                case Measured::Unknown:
+                    break;
+            }
+        } else {
+            EdtMeasTemp->setText(NoSupport);
+        }
+    });
 }
 
 void TFrmMain::BtnReadADClick() {
-    HandlerScope scope(*this);
-    BtnReadAD->setEnabled(false);
-    const auto enable = qScopeGuard([this] { BtnReadAD->setEnabled(true); });
+    guarded([&] {
+        BtnReadAD->setEnabled(false);
+        const auto enable = qScopeGuard([this] { BtnReadAD->setEnabled(true); });
 
-    std::array<bool, 16> bits{};
-    for (size_t i = 0; i < bits.size(); ++i) bits[i] = CheckBoxes[i]->isChecked();
-    const uint16_t word = adcWord(bits);
-    LblHEX->setText(adcWordText(word));
+        std::array<bool, 16> bits{};
+        for (size_t i = 0; i < bits.size(); ++i) bits[i] = CheckBoxes[i]->isChecked();
+        const uint16_t word = adcWord(bits);
+        LblHEX->setText(adcWordText(word));
 
-    Frame reply;
-    EdtADData->setText(Send(CmdAdcRead, word, reply) ? QString::number(replyWord(reply))
-                                                     : NoSupport);
+        Frame reply;
+        EdtADData->setText(Send(CmdAdcRead, word, reply) ? QString::number(replyWord(reply))
+                                                         : NoSupport);
+    });
 }
 
 void TFrmMain::BtnCommandClick() {
-    HandlerScope scope(*this);
-    Frame reply;
-    switch (CmbBxCommand->currentIndex()) {
-        case CommandRead:
-            // The number goes out as the 24-bit data: 256 reaches the transmitter as 256.
-            if (Send(CmdReadCell, uint32_t(SpnEdtCommand->value()), reply))
-                EdtCommand->setText(QString::number(replyWord(reply)));
-            else
-                ShowConnect();
-            break;
-        case CommandWrite: {
-            const QString text = EdtCommand->text();
-            const std::optional<int64_t> value = parseWhole(text);
-            if (!value) {
-                showMessage(MsgKind::Error, notAnIntegerText(text));
-                return;
+    guarded([&] {
+        Frame reply;
+        switch (CmbBxCommand->currentIndex()) {
+            case CommandRead:
+                // The number goes out as the 24-bit data: 256 reaches the transmitter as 256.
+                if (Send(CmdReadCell, uint32_t(SpnEdtCommand->value()), reply))
+                    EdtCommand->setText(QString::number(replyWord(reply)));
+                else
+                    ShowConnect();
+                break;
+            case CommandWrite: {
+                const QString text = EdtCommand->text();
+                const std::optional<int64_t> value = parseWhole(text);
+                if (!value) {
+                    showMessage(MsgKind::Error, notAnIntegerText(text));
+                    return;
+                }
+                if (!AnyCellWord.holds(*value)) {
+                    showMessage(MsgKind::Error,
+                                doesNotFitText(language(*this), *value, AnyCellWord));
+                    return;
+                }
+                // The address travels in one byte: 256 would silently land in cell 0.
+                const int64_t address = SpnEdtCommand->value();
+                if (!CellAddress.holds(address)) {
+                    showMessage(MsgKind::Error,
+                                doesNotFitText(language(*this), address, CellAddress));
+                    return;
+                }
+                if (!SendEE(CmdWriteCell, uint8_t(address), cellWord(int(*value)))) ShowConnect();
+                break;
             }
-            if (!AnyCellWord.holds(*value)) {
-                showMessage(MsgKind::Error, doesNotFitText(language(*this), *value, AnyCellWord));
-                return;
-            }
-            // The address travels in one byte: 256 would silently land in cell 0.
-            const int64_t address = SpnEdtCommand->value();
-            if (!CellAddress.holds(address)) {
-                showMessage(MsgKind::Error, doesNotFitText(language(*this), address, CellAddress));
-                return;
-            }
-            if (!SendEE(CmdWriteCell, uint8_t(address), cellWord(int(*value)))) ShowConnect();
-            break;
+            case CommandA75:
+                if (Send(CmdReadCell, EETermOffset, reply))
+                    EdtCommand->setText(QString::number(replySignedWord(reply)));
+                else
+                    ShowConnect();
+                break;
+            default:
+                break;
         }
-        case CommandA75:
-            if (Send(CmdReadCell, EETermOffset, reply))
-                EdtCommand->setText(QString::number(replySignedWord(reply)));
-            else
-                ShowConnect();
-            break;
-        default:
-            break;
-    }
+    });
 }
 
 void TFrmMain::SpnEdtDAChange() {
-    HandlerScope scope(*this);
-    driveToField(*this);
+    guarded([&] { driveToField(*this); });
 }
 
 void TFrmMain::SpnEdtDAEnter() {
-    HandlerScope scope(*this);
-    driveToField(*this);
+    guarded([&] { driveToField(*this); });
 }
 
 void TFrmMain::SpnEdtDAExit() {
-    HandlerScope scope(*this);
-    releaseOutput(ReleasePauseMs);
+    guarded([&] { releaseOutput(ReleasePauseMs); });
 }
 
 void TFrmMain::BtnADT75OffClick() {
-    HandlerScope scope(*this);
-    Frame reply;
-    if (!Send(CmdTemp, 0, reply)) {
-        writeFailed();
-        return;
-    }
-    const int reading = replySignedWord(reply);  // 0.1 degC
-    LblADT75Real->setText(scaledText(reading, 1) + QStringLiteral(" °C"));
+    guarded([&] {
+        Frame reply;
+        if (!Send(CmdTemp, 0, reply)) {
+            writeFailed();
+            return;
+        }
+        const int reading = replySignedWord(reply);  // 0.1 degC
+        LblADT75Real->setText(scaledText(reading, 1) + QStringLiteral(" °C"));
 
-    const double trueTemp = maskedDecimal(MskEdtADT75->maskedText());
-    const int64_t offset = terminalOffset(trueTemp, reading);
-    LblADT75Off->setText(scaledText(offset, 1) + QStringLiteral(" °C"));
+        const double trueTemp = maskedDecimal(MskEdtADT75->maskedText());
+        const int64_t offset = terminalOffset(trueTemp, reading);
+        LblADT75Off->setText(scaledText(offset, 1) + QStringLiteral(" °C"));
 
-    if (!SignedCell.holds(offset)) {
-        showMessage(MsgKind::Error, doesNotFitText(language(*this), offset, SignedCell));
-        return;
-    }
-    if (!SendEE(CmdWriteCell, EETermOffset, cellWord(int(offset)))) writeFailed();
+        if (!SignedCell.holds(offset)) {
+            showMessage(MsgKind::Error, doesNotFitText(language(*this), offset, SignedCell));
+            return;
+        }
+        if (!SendEE(CmdWriteCell, EETermOffset, cellWord(int(offset)))) writeFailed();
+    });
 }
 
 }  // namespace vl48

@@ -11,18 +11,29 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Nastavovací program ZK40_S"));
 }
 
+void TApplication::showError(const QString& text) {
+    auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance());
+    if (app && app->onError)
+        app->onError(text);
+    else
+        QMessageBox::critical(nullptr, applicationDisplayName(), text);
+}
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
+    // Unwinding through Qt's event dispatch is undefined behaviour; the handlers catch their
+    // own, so whatever arrives here came from Qt or from code outside any handler.
+    QString text;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        const QString text = QString::fromUtf8(e.what());
-        if (onError)
-            onError(text);
-        else
-            QMessageBox::critical(nullptr, applicationDisplayName(), text);
+        text = QString::fromUtf8(e.what());
     } catch (...) {
-        if (onError) onError(QStringLiteral("Unexpected error"));
+        text = QStringLiteral("Unexpected error");
     }
+    ++exceptionsInNotify;
+    qWarning("Exception reached the event loop (event %d for %s): %s", int(event->type()),
+             receiver ? receiver->metaObject()->className() : "no receiver", qPrintable(text));
+    showError(text);
     return true;
 }
 

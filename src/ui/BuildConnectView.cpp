@@ -12,11 +12,39 @@ namespace vl48 {
 
 using namespace build;
 
+namespace {
+
+// The port box asks the system again each time its list opens: a USB adapter plugged in after
+// start-up appears, a pulled one goes, and a simulator started later is offered. The text the
+// technician typed stays as it was.
+class PortBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override {
+        const QString typed = currentText();
+        QStringList ports;
+        TComPort::ListPorts(ports);
+        QStringList shown;
+        for (int i = 0; i < count(); ++i) shown << itemText(i);
+        if (ports != shown) {
+            clear();
+            addItems(ports);
+        }
+        // The list highlights the typed port when it is one of those present.
+        setCurrentIndex(findText(typed));
+        setEditText(typed);
+        QComboBox::showPopup();
+    }
+};
+
+}  // namespace
+
 void TFrmMain::buildConnectView() {
     GrpBxConnection = group(PanelConnect, "GrpBxConnection",
                             QStringLiteral(" Připojení k převodníku VL48 "), true);
     LblComPort = label(GrpBxConnection, "LblComPort", QStringLiteral("Vyberte COM port:"));
-    CmbBxPort = named(new QComboBox(GrpBxConnection), "CmbBxPort");
+    CmbBxPort = named(new PortBox(GrpBxConnection), "CmbBxPort");
     CmbBxPort->setEditable(true);
     // Enter connects; it must never add the typed text as a new item.
     CmbBxPort->setInsertPolicy(QComboBox::NoInsert);

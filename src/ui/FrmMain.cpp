@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "Application.h"
 #include "Build.h"
 #include "OKBottomDlg.h"
 #include "Widgets.h"
@@ -28,6 +29,8 @@
 namespace vl48 {
 
 using namespace build;
+
+void TFrmMain::uncaught(const QString& text) { TApplication::showError(text); }
 
 const char* const TFrmMain::StartupPrompt =
     "Vyberte příslušný COM port, na kterém je připojen převodník VL48X";

@@ -101,6 +101,23 @@ public:
     private:
         TFrmMain& m_window;
     };
+    // Runs a handler's body inside a HandlerScope. A port error (or any other exception) the body
+    // does not catch ends the outermost handler here and is shown as the general error handler
+    // shows it, so no exception ever travels through Qt's signal dispatch. Inner handlers (one
+    // handler calling another) let it through to the outermost, which ends as a whole.
+    template <typename Body>
+    void guarded(Body&& body) {
+        HandlerScope scope(*this);
+        if (m_handlerDepth > 1) return body();
+        try {
+            body();
+        } catch (const std::exception& e) {
+            uncaught(QString::fromUtf8(e.what()));
+        } catch (...) {
+            uncaught(QStringLiteral("Unexpected error"));
+        }
+    }
+    void uncaught(const QString& text);
 
     // --- Editing and writing settings (config/Editing.cpp)
     // One handler for all six selection families (RdBtnTermJClick ... RdBtn3wireClick): the
@@ -190,6 +207,8 @@ public:
     // Message texts of the current language, filled by SetLang.
     QString MsgConnectionLost, MsgInvalidPort, MsgCable, MsgWrongDevice, MsgInvalidDate,
         Msg2mADropRefused, MsgSelectPort, MsgDACorrWarning;
+    // Second lines of the invalid-port message, naming why the system refused the port.
+    QString MsgPortNoAccess, MsgPortInUse;
 
     // --- Non-visual parts
     TComPort* ComPort = nullptr;

@@ -131,6 +131,9 @@ const LangMessages& languageMessages(int index) {
         "Je zvolen jiný výstup než 4 - 20mA, volba hlášení nekorektního vstupu 2mA nebude uložena.",
         "Vyberte příslušný COM port, na kterém je připojen převodník VL48.",
         "Byla provedena korekce DA výstupu uživatelem mimo kalibrační data!",
+        "Přístup k portu %1 nemá tento uživatel. Přidejte se do skupiny %2 "
+        "(sudo usermod -aG %2 $USER) a znovu se přihlaste.",
+        "Port %1 používá jiný program.",
     };
     static const LangMessages english = {
         "Communication software for VL48 - KOLTAR®",
@@ -142,6 +145,9 @@ const LangMessages& languageMessages(int index) {
         "Signal drop to 2mA is not saved, because 4-20 mA output is not selected.",
         "Select COM port, which is VL48 converter connected to.",
         "Analog output correction was activated by user, data are out of valid calibration!",
+        "This user may not open %1. Join the group %2 (sudo usermod -aG %2 $USER) and log in "
+        "again.",
+        "Port %1 is in use by another program.",
     };
     return index == 1 ? english : czech;
 }
@@ -190,6 +196,8 @@ void TFrmMain::SetLang(int index) {
     Msg2mADropRefused = QString::fromUtf8(m.drop2mARefused);
     MsgSelectPort = QString::fromUtf8(m.selectPort);
     MsgDACorrWarning = QString::fromUtf8(m.daCorrWarning);
+    MsgPortNoAccess = QString::fromUtf8(m.portNoAccess);
+    MsgPortInUse = QString::fromUtf8(m.portInUse);
 }
 
 }  // namespace vl48

@@ -25,6 +25,10 @@ struct LangMessages {
     const char* drop2mARefused;
     const char* selectPort;
     const char* daCorrWarning;
+    // Second lines of the invalid-port message: why the system refused the port (%1 the port,
+    // %2 the group owning its device file).
+    const char* portNoAccess;
+    const char* portInUse;
 };
 const LangMessages& languageMessages(int index);
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "ui/Application.h"
 #include "ui/OKBottomDlg.h"
 
 using namespace vl48;
@@ -194,6 +195,25 @@ TEST_F(Connection, PortThatCannotBeOpened) {
     }
 }
 
+TEST_F(Connection, PortHeldByAnotherProgramSaysSo) {
+    TComPort holder;
+    holder.setDeviceName(QString::fromStdString(portPath()));
+    holder.setActive(true);
+    const QString port = QString::fromStdString(portPath());
+    connectNow();
+    window->MSLanguageENClick();
+    connectNow();
+    EXPECT_EQ(messageTexts(),
+              (QStringList{
+                  "Vybrali jste neplatný COM port.\nPort " + port + " používá jiný program.",
+                  "Invalid COM Port selected.\nPort " + port + " is in use by another program."}));
+    EXPECT_TRUE(window->BtnConnect->isEnabled());
+    // Once the other program lets go, the same press connects.
+    holder.setActive(false);
+    connectNow();
+    EXPECT_TRUE(settingsShown());
+}
+
 TEST_F(Connection, SilentTransmitterEndsTheAttempt) {
     for (uint8_t cmd : {CmdIdentify, CmdFirmware, CmdTemp, CmdMeasure}) {
         messages.clear();
@@ -311,10 +331,15 @@ TEST_F(Connection, ClosingTheWindowWhileDisconnectedSendsNothing) {
 }
 
 TEST_F(Connection, LostNoteEndsTheConnectionAndTheLastReadMeetsTheClosedPort) {
+    // The port error of the last read is shown by the handler itself: it never travels through
+    // Qt's event dispatch to the application's last resort.
+    auto& app = dynamic_cast<TApplication&>(*QCoreApplication::instance());
+    const int reachedNotify = app.exceptionsInNotify;
     sim->injectFaultOnCommand(CmdReadNote, {Kind::NoReply});
     connectNow();
     EXPECT_EQ(messageTexts(), (QStringList{"Spojení s převodníkem bylo ztraceno.",
                                            "Can't perform this operation on a closed port"}));
+    EXPECT_EQ(app.exceptionsInNotify, reachedNotify);
     EXPECT_TRUE(connectionShown());
     EXPECT_EQ(requestCommands().back(), CmdReadNote);
 }
