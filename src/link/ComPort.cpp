@@ -18,6 +18,8 @@
 
 namespace vl48 {
 
+Q_LOGGING_CATEGORY(lcPort, "vl48.port", QtInfoMsg)
+
 const char* const TComPort::ClosedPortText = "Can't perform this operation on a closed port";
 const char* const TComPort::OpenPortText = "Can't perform this operation on an open port";
 const char* const TComPort::TimeoutText = "Timeout";
@@ -118,6 +120,7 @@ void TComPort::setDeviceName(const QString& name) {
 
 void TComPort::setActive(bool active) {
     if (!active) {
+        if (m_open || m_port.isOpen()) qCDebug(lcPort).noquote() << "close" << m_deviceName;
         m_open = false;
         m_pendingWrite = 0;
         m_lineStatusPoll.stop();
@@ -138,6 +141,7 @@ void TComPort::setActive(bool active) {
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = m_port.error();
         m_port.clearError();
+        qCDebug(lcPort).noquote() << "open" << m_deviceName << "failed:" << portErrorText(error);
         throw EComError(portErrorText(error) + QStringLiteral(": ") + m_deviceName, int(error));
     }
     // Pseudo-terminals refuse the modem lines ("Inappropriate ioctl"); the line still works, and
@@ -169,6 +173,10 @@ void TComPort::setActive(bool active) {
         if (m_counterSource == CounterSource::SideFile) readCounters(m_counters);
     }
     if (m_counterSource != CounterSource::None) m_lineStatusPoll.start();
+    qCDebug(lcPort).noquote() << "open" << m_deviceName << "line-status counters:"
+                              << (m_counterSource == CounterSource::Driver     ? "driver"
+                                  : m_counterSource == CounterSource::SideFile ? "side file"
+                                                                               : "none");
 }
 
 bool TComPort::readCounters(LineCounters& counters) const {
@@ -216,6 +224,9 @@ TLineErrors TComPort::pollLineStatus() {
     if (now.bufOverrun != m_counters.bufOverrun) errors |= leBufferOverrun;
     m_counters = now;
     if (errors == 0) return 0;
+    qCDebug(lcPort).nospace() << "line error (" << Qt::hex << errors << "): frame " << now.frame
+                              << ", overrun " << now.overrun << ", parity " << now.parity
+                              << ", break " << now.brk << ", buffer overrun " << now.bufOverrun;
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
         this,
@@ -253,6 +264,7 @@ void TComPort::deviceLost(QSerialPort::SerialPortError error) {
     m_open = false;
     m_lossPending = true;
     m_lostError = error;
+    qCDebug(lcPort).noquote() << "device lost:" << m_deviceName << portErrorText(error);
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
         this,
@@ -311,11 +323,13 @@ void TComPort::PortWaitWrite() {
 }
 
 void TComPort::PortRead(uint8_t* buffer, int n) {
+    m_lastReadCount = 0;
     requireOpen();
     if (n <= 0) return;
     failOnLineStatus();
     QDeadlineTimer deadline(totalTimeoutMs(n));
-    int got = 0;
+    int& got = m_lastReadCount;
+    got = 0;
     while (got < n) {
         if (m_port.bytesAvailable() > 0) {
             const qint64 r = m_port.read(reinterpret_cast<char*>(buffer) + got, n - got);
@@ -352,6 +366,7 @@ qint64 TComPort::PortDiscardInput() {
 #endif
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
+    if (count > 0) qCDebug(lcPort) << "discarded" << count << "stale bytes";
     return count;
 }
 

@@ -3,6 +3,7 @@
 // line-status condition (framing, overrun, parity, break).
 #pragma once
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -12,6 +13,10 @@
 #include <stdexcept>
 
 namespace vl48 {
+
+// The port's own trace (opening, closing, line errors, a lost device, stale bytes thrown away),
+// off unless enabled the usual Qt way: QT_LOGGING_RULES="vl48.port.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcPort)
 
 // A port error. The program looks only at the class; the text is for the person.
 class EComError : public std::runtime_error {
@@ -73,6 +78,8 @@ public:
     void PortWrite(const uint8_t* data, int n);
     void PortWaitWrite();
     void PortRead(uint8_t* buffer, int n);
+    // How many bytes the last PortRead took, also when it failed (for the trace).
+    int lastReadCount() const { return m_lastReadCount; }
     // Throws away whatever has arrived unasked, without waiting for more; returns how many bytes
     // that was.
     qint64 PortDiscardInput();
@@ -119,6 +126,7 @@ private:
     bool m_lossPending = false;
     QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
     qint64 m_pendingWrite = 0;
+    int m_lastReadCount = 0;
 };
 
 // Why the system refused to open a port, where the device file tells: this user may not open

@@ -9,6 +9,16 @@
 
 namespace vl48 {
 
+Q_LOGGING_CATEGORY(lcLink, "vl48.link", QtInfoMsg)
+
+namespace {
+
+QString hexOf(const uint8_t* bytes, int n) {
+    return QByteArray(reinterpret_cast<const char*>(bytes), n).toHex(' ').toUpper();
+}
+
+}  // namespace
+
 Link::Link(TComPort& port)
     : m_port(port),
       m_random(static_cast<std::mt19937::result_type>(
@@ -74,31 +84,60 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
         reportTime(clock.elapsed());
+        if (lcLink().isDebugEnabled()) traceExchange(request, reply, clock.elapsed(), false, {});
         return false;  // nothing was sent, so no new reply can trail
     }
     bool failed = false;
+    QString problem;
     // Whatever waits now is stale: an unasked byte, the tail of a broken reply.
     m_port.PortDiscardInput();
     try {
         m_port.PortWrite(request.data(), FrameSize);
-    } catch (const EComError&) {
+    } catch (const EComError& e) {
         failed = true;
+        problem = e.text();
     }
     try {
         m_port.PortWaitWrite();
-    } catch (const EComError&) {
+    } catch (const EComError& e) {
         if (!wasOpen) throw;
         failed = true;
+        if (problem.isEmpty()) problem = e.text();
     }
     try {
         m_port.PortRead(reply.data(), FrameSize);
-    } catch (const EComError&) {
+    } catch (const EComError& e) {
         failed = true;
+        if (problem.isEmpty()) problem = e.text();
     }
     reportTime(clock.elapsed());
     const bool good = !failed && replyIsValid(reply, request[0]);
+    if (lcLink().isDebugEnabled()) traceExchange(request, reply, clock.elapsed(), true, problem);
     if (!good) replyMissed();
     return good;
+}
+
+void Link::traceExchange(const Frame& request, const Frame& reply, qint64 ms, bool sent,
+                         const QString& problem) const {
+    QString outcome;
+    const int got = m_port.lastReadCount();
+    if (!sent)
+        outcome = QStringLiteral("not sent: the line did not settle");
+    else if (problem == QLatin1String(TComPort::TimeoutText) && got == 0)
+        outcome = QStringLiteral("time-out");
+    else if (problem == QLatin1String(TComPort::TimeoutText))
+        outcome = QStringLiteral("short: %1 of %2 bytes").arg(got).arg(FrameSize);
+    else if (!problem.isEmpty())
+        outcome = problem;
+    else if (reply[0] != request[0])
+        outcome = QStringLiteral("wrong echo");
+    else if (!replyIsValid(reply, request[0]))
+        outcome = QStringLiteral("bad CRC");
+    else
+        outcome = QStringLiteral("good");
+    const QString answer = sent && got > 0 ? hexOf(reply.data(), got) : QStringLiteral("-");
+    qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize) << "->" << answer
+                              << QStringLiteral("(%1 ms)").arg(ms) << outcome;
 }
 
 bool Link::Send(uint8_t command, uint32_t data, Frame& reply) {
@@ -132,7 +171,11 @@ void Link::DA(uint8_t command, uint32_t data) {
     try {
         m_port.PortWrite(request.data(), FrameSize);
         m_port.PortWaitWrite();
-    } catch (const EComError&) {
+        qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize)
+                                  << (command == CmdOutputSet ? QStringLiteral("drive %1").arg(data)
+                                                              : QStringLiteral("release"));
+    } catch (const EComError& e) {
+        qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize) << "not sent:" << e.text();
     }
 }
 
@@ -142,6 +185,7 @@ bool Link::ReadNote(int n, QByteArray& text) {
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
         reportTime(clock.elapsed());
+        qCDebug(lcLink) << "note request not sent: the line did not settle";
         return false;
     }
     bool failed = false;
@@ -166,6 +210,12 @@ bool Link::ReadNote(int n, QByteArray& text) {
         failed = true;
     }
     reportTime(clock.elapsed());
+    qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize) << "->"
+                              << QStringLiteral("note of %1 bytes: %2 of them came (%3 ms)")
+                                     .arg(n)
+                                     .arg(n > 0 ? m_port.lastReadCount() : 0)
+                                     .arg(clock.elapsed())
+                              << (failed ? "failed" : "good");
     if (failed) {
         replyMissed();
         return false;

@@ -13,6 +13,11 @@
 
 namespace vl48 {
 
+// The conversation with the transmitter: every request and reply as hex with the exchange's
+// milliseconds and outcome, the note read, output drives and releases. Off unless enabled:
+// QT_LOGGING_RULES="vl48.link.debug=true" (or "vl48.*.debug=true" with the port's trace).
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+
 class Link {
 public:
     static constexpr int NotePauseMs = 500;
@@ -65,6 +70,9 @@ public:
 
 private:
     bool exchange(const Frame& request, Frame& reply);
+    // The trace line of an exchange; `problem` is the port error that failed it, if any.
+    void traceExchange(const Frame& request, const Frame& reply, qint64 ms, bool sent,
+                       const QString& problem) const;
     void reportTime(qint64 ms);
     void replyMissed();
 

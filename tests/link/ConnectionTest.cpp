@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -342,4 +344,64 @@ TEST_F(Connection, LostNoteEndsTheConnectionAndTheLastReadMeetsTheClosedPort) {
     EXPECT_EQ(app.exceptionsInNotify, reachedNotify);
     EXPECT_TRUE(connectionShown());
     EXPECT_EQ(requestCommands().back(), CmdReadNote);
+}
+
+namespace {
+
+// Trace lines of one category, caught while a TraceCatcher lives.
+struct TraceCatcher {
+    explicit TraceCatcher(const char* category) {
+        caught().clear();
+        wanted() = category;
+        QLoggingCategory::setFilterRules(QStringLiteral("vl48.*.debug=true"));
+        previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+                if (context.category && wanted() == context.category) caught() << text;
+            });
+    }
+    ~TraceCatcher() {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    static QStringList& caught() {
+        static QStringList lines;
+        return lines;
+    }
+    static QByteArray& wanted() {
+        static QByteArray name;
+        return name;
+    }
+    QtMessageHandler previous = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Connection, ATracedConnectionShowsEveryExchangeWithItsOutcome) {
+    sim->setUnsupported(CmdSerialNumber);  // an older unit: no answer to 247
+    TraceCatcher trace("vl48.link");
+    connectNow();
+    const QStringList lines = TraceCatcher::caught();
+    ASSERT_TRUE(settingsShown());
+    const auto requests = requestsHex();
+    ASSERT_GE(requests.size(), 5u);
+    ASSERT_GE(lines.size(), 5);
+    // The presence query and its answer (device type 11), then the silent 247.
+    const QRegularExpression good(
+        QRegularExpression::escape(QString::fromStdString(
+            requests[0] + " -> " + vl48test::requestHex(CmdIdentify, 0, 0, 0, 11))) +
+        R"( \(\d+ ms\) good)");
+    EXPECT_TRUE(good.match(lines[0]).hasMatch()) << lines[0].toStdString();
+    const QRegularExpression timedOut(
+        QRegularExpression::escape(QString::fromStdString(requests[4] + " -> -")) +
+        R"( \((\d+) ms\) time-out)");
+    const auto match = timedOut.match(lines[4]);
+    ASSERT_TRUE(match.hasMatch()) << lines[4].toStdString();
+    EXPECT_GE(match.captured(1).toInt(), TComPort::totalTimeoutMs(FrameSize));
+    // Nothing is traced unless asked for.
+    QLoggingCategory::setFilterRules(QStringLiteral("vl48.*.debug=false"));
+    TraceCatcher::caught().clear();
+    window->ShowConnect();
+    connectNow();
+    ASSERT_TRUE(settingsShown());
+    EXPECT_EQ(TraceCatcher::caught(), QStringList{});
 }
