@@ -5,6 +5,8 @@
 
 int main(int argc, char** argv) {
     vl48::TApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry (and so to its icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("cz.vl48.Vl48Tool"));
     vl48::TFrmMain window;
     app.onError = [&window](const QString& text) {
         window.showMessage(vl48::MsgKind::Error, text);

@@ -226,6 +226,8 @@ TEST_F(Editing, DateIsWrittenDayMonthThenYear) {
     EXPECT_TRUE(window->LblDtTmPickerCH->isVisible());
     sim->clearLog();
     enter(window->DtTmPicker);
+    // Day in the high byte, month in the low one: 24 * 256 + 12 = 6144 + 12 = 6156 (the bytes
+    // the other way round would be 12 * 256 + 24 = 3096).
     EXPECT_EQ(writes(), (std::vector<CellWrite>{{EEDayMonth, 6156}, {EEYear, 2016}}));
     EXPECT_FALSE(window->LblDtTmPickerCH->isVisible());
     // Today's date by the button; the picker follows without a marker.
@@ -234,7 +236,7 @@ TEST_F(Editing, DateIsWrittenDayMonthThenYear) {
     click(window->BtnRefreshDate);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(writes(),
-              (std::vector<CellWrite>{{EEDayMonth, encodeDayMonth(today.day(), today.month())},
+              (std::vector<CellWrite>{{EEDayMonth, uint16_t(today.day() * 256 + today.month())},
                                       {EEYear, uint16_t(today.year())}}));
     EXPECT_EQ(window->DtTmPicker->date(), today);
     EXPECT_FALSE(window->LblDtTmPickerCH->isVisible());

@@ -1,6 +1,7 @@
 // Encodings of the configuration memory and the code tables every other unit relies on.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -68,7 +69,24 @@ TEST(MemoryMap, CodeTables) {
     EXPECT_STREQ(controlForCode(CompModeCodes, 2), "RdBtnTempSet");
     EXPECT_STREQ(controlForCode(WiringCodes, 1), "RdBtn3wire");
     for (size_t i = 0; i < InputTypeCodes.size(); ++i) EXPECT_EQ(InputTypeCodes[i].code, int(i));
-    ConfigRecord record;
-    EXPECT_EQ(record, ConfigRecord{});
-    EXPECT_EQ(record.EEInputType, 0);
+}
+
+TEST(MemoryMap, RecordStartsAtZerosAndComparesEveryField) {
+    const ConfigRecord record;
+    int32_t ConfigRecord::*const fields[] = {
+        &ConfigRecord::EEInputType,   &ConfigRecord::EEOutputType, &ConfigRecord::EEFilter,
+        &ConfigRecord::EESensorFault, &ConfigRecord::EECompMode,   &ConfigRecord::EEOutputLimit,
+        &ConfigRecord::EEWiring,
+    };
+    for (auto field : fields) EXPECT_EQ(record.*field, 0);
+    // The window tests compare whole records, so a difference in any one field must show.
+    // 65535 is what a never-written cell leaves there.
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        ConfigRecord changed;
+        changed.*fields[i] = 65535;
+        EXPECT_NE(changed, record) << "field " << i;
+        ConfigRecord same;
+        same.*fields[i] = 65535;
+        EXPECT_EQ(changed, same) << "field " << i;
+    }
 }

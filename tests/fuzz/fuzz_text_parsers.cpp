@@ -56,6 +56,25 @@ void checkWhole(const QString& text) {
     (void)doesNotFitText(0, *value, AnyCellWord);
 }
 
+// A scale as the service view shows it: 15 significant digits read back within their rounding,
+// with the comma the view asked for.
+void checkGeneral(double value) {
+    if (!std::isfinite(value)) return;
+    const QString text = generalNumberText(value, QLatin1Char(','));
+    FUZZ_CHECK_TEXT(!text.contains(QLatin1Char('.')), text);
+    bool ok = false;
+    const double back = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    FUZZ_CHECK_TEXT(ok && std::fabs(back - value) <= 1e-14 * std::fabs(value), text);
+}
+
+// A calibration constant is whole, and its digits read back as it.
+void checkConstant(double constant) {
+    if (!std::isfinite(constant) || std::fabs(constant) >= 9.0e15) return;
+    FUZZ_CHECK(constant == std::trunc(constant));
+    const QString text = wholeText(constant);
+    FUZZ_CHECK_TEXT(parseWhole(text) == int64_t(constant), text);
+}
+
 // The arithmetic of the service view over values read from masked fields.
 void checkCalibration(const QString& a, const QString& b, FuzzedDataProvider& in) {
     const double first = maskedDecimal(a);
@@ -69,11 +88,11 @@ void checkCalibration(const QString& a, const QString& b, FuzzedDataProvider& in
     const ResistanceCalibration cal =
         resistanceCalibration(start, end, first, second, PT100Nominal);
     if (cal.fault == ArithmeticFault::None) {
-        FUZZ_CHECK(!generalNumberText(cal.scale, QLatin1Char(',')).isEmpty());
-        FUZZ_CHECK(!wholeText(cal.constant).isEmpty());
-    } else {
-        FUZZ_CHECK(!arithmeticFaultText(cal.fault).isEmpty());
+        checkGeneral(cal.scale);
+        checkConstant(cal.constant);
     }
+    // The fault texts are fixed; calling them here is for the sanitizers only.
+    (void)arithmeticFaultText(cal.fault);
 
     // The measured millivolts come from a label showing a 32-bit reading in thousandths.
     const QString measuredText = scaledText(in.ConsumeIntegral<int32_t>(), 3, QLatin1Char(','));
@@ -82,7 +101,7 @@ void checkCalibration(const QString& a, const QString& b, FuzzedDataProvider& in
     const MilliVoltGain gain = milliVoltGain(*measured, second);
     if (gain.fault == ArithmeticFault::None) {
         (void)UnsignedCell.holds(gain.constant);
-        FUZZ_CHECK(!wholeText(gain.constant).isEmpty());
+        checkConstant(gain.constant);
     }
 }
 

@@ -89,11 +89,11 @@ TEST_F(ComPortTest, OperationsOnAClosedPortRaiseTheClosedText) {
 
 TEST_F(ComPortTest, ReadOfZeroBytesReturnsAtOnce) {
     open();
-    sim->injectFault({vl48sim::Fault::Kind::NoReply});
+    // Nothing is on the line: a read that waited for data would sit out its time-out.
     QElapsedTimer clock;
     clock.start();
     port.PortRead(nullptr, 0);
-    EXPECT_LT(clock.elapsed(), 50);
+    EXPECT_LT(clock.elapsed(), TComPort::totalTimeoutMs(0));
 }
 
 TEST_F(ComPortTest, ShortReplyTimesOutAfterTheTotalTimeout) {

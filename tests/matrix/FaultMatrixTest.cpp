@@ -5,11 +5,11 @@
 // expected.tsv, not logic in here. Every case also must: not crash, end within the time its
 // exchanges may take, and never leave a write the transmitter did not store looking done.
 //
-// By default a sample runs: the first, the last and one seeded random frame of every flow
-// (VL48_MATRIX_SEED). VL48_MATRIX=full runs every frame. VL48_MATRIX_RECORD=<file> writes the
-// observed outcomes as table rows (with VL48_MATRIX=full, to make a new table), and
-// VL48_MATRIX_RESULTS=<file> appends one line per case for scripts/matrix to add up.
-// VL48_MATRIX_FAULTS=<name,name> limits a run to those faults (and the fault-free case).
+// By default a sample runs: the first, the last and one random frame of every flow, drawn from a
+// seed printed at the start (VL48_MATRIX_SEED gives it). VL48_MATRIX=full runs every frame.
+// VL48_MATRIX_RECORD=<file> writes the observed outcomes as table rows (with VL48_MATRIX=full, to
+// make a new table), and VL48_MATRIX_RESULTS=<file> appends one line per case for scripts/matrix to
+// add up. VL48_MATRIX_FAULTS=<name,name> limits a run to those faults (and the fault-free case).
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -214,6 +214,12 @@ public:
         sim->start();
         window = std::make_unique<TFrmMain>();
         window->messageHook = [this](MsgKind, const QString& text) { boxes << boxName(text); };
+        // Every exchange that waits for a reply, sent or not (one that finds the line never
+        // quiet after a failure gives up without sending).
+        window->link->onExchangeTime = [this, shown = window->link->onExchangeTime](qint64 ms) {
+            ++exchanges;
+            shown(ms);
+        };
         window->fileDialogHook = [this](QFileDialog*) {
             return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
         };
@@ -314,6 +320,7 @@ public:
     std::unique_ptr<TFrmMain> window;
     QStringList boxes;
     QStringList fileAnswers;
+    int exchanges = 0;
 
 private:
     struct DialogWatch : QObject {
@@ -676,6 +683,7 @@ public:
         }
         b.boxes.clear();
         b.sim->clearLog();
+        b.exchanges = 0;
         const std::vector<uint16_t> memoryBefore = b.memory();
         const QStringList shownBefore = shownOf(flow, *b.window);
 
@@ -748,10 +756,15 @@ public:
         result.outcome = observe();
 
         const auto frames = b.sim->requests();
-        const qint64 budget = qint64(frames.size()) * 800 + 5000;
+        // An exchange may take its reply's time-out, and after a failed one first the wait for
+        // the line to settle, at most one more time-out.
+        const qint64 exchanges = std::max<qint64>(qint64(frames.size()), b.exchanges);
+        const qint64 budget = exchanges * 2 * TComPort::totalTimeoutMs(FrameSize) + 5000;
         if (elapsed > budget)
-            result.failures
-                << QStringLiteral("took %1 ms for %2 frames").arg(elapsed).arg(frames.size());
+            result.failures << QStringLiteral("took %1 ms for %2 frames, %3 exchanges")
+                                   .arg(elapsed)
+                                   .arg(frames.size())
+                                   .arg(b.exchanges);
         if (!expected)
             result.failures << QStringLiteral("no row in the table");
         else if (!(result.outcome == *expected))
@@ -812,6 +825,18 @@ public:
 
 bool fullRun() { return qgetenv("VL48_MATRIX") == "full"; }
 
+// The seed of a sample's random frames: VL48_MATRIX_SEED, or drawn anew for every run so that
+// runs do not check the same frames forever; printed, so that a failure can be repeated.
+uint32_t sampleSeed() {
+    static const uint32_t seed = [] {
+        const QByteArray text = qgetenv("VL48_MATRIX_SEED");
+        const uint32_t s = text.isEmpty() ? std::random_device{}() : text.toUInt();
+        std::printf("matrix sample seed %u (VL48_MATRIX_SEED=%u repeats this sample)\n", s, s);
+        return s;
+    }();
+    return seed;
+}
+
 // Which frames of a flow a run covers: all, or the first, the last and a seeded random one (only
 // the random one for a fault sampled once).
 std::vector<int> framesToRun(const QString& flow, int frames, bool once) {
@@ -821,8 +846,7 @@ std::vector<int> framesToRun(const QString& flow, int frames, bool once) {
         for (int k = 0; k < frames; ++k) ks.push_back(k);
         return ks;
     }
-    const QByteArray seedText = qgetenv("VL48_MATRIX_SEED");
-    const uint32_t seed = seedText.isEmpty() ? 48u : seedText.toUInt();
+    const uint32_t seed = sampleSeed();
     std::seed_seq seq{seed, uint32_t(qHash(flow))};
     std::mt19937 random(seq);
     const int drawn = std::uniform_int_distribution<int>(0, frames - 1)(random);
