@@ -356,8 +356,10 @@ QStringList texts(std::initializer_list<const QWidget*> widgets) {
             out << label->text();
         else if (auto* edit = qobject_cast<const QLineEdit*>(w))
             out << edit->displayText();
-        else if (auto* box = qobject_cast<const QAbstractButton*>(w))
+        else if (auto* box = qobject_cast<const QAbstractButton*>(w); box && box->isCheckable())
             out << (box->isChecked() ? "on" : "off");
+        else if (box)  // a push button changes by being enabled or not, and by its text
+            out << (box->isEnabled() ? "enabled" : "disabled") << box->text();
         else if (auto* date = qobject_cast<const QDateEdit*>(w))
             out << date->date().toString(Qt::ISODate);
     }
@@ -503,7 +505,9 @@ std::vector<Flow> makeFlows() {
                          b.openCorrection();
                      },
                      [](Bench& b) { Bench::press(b.window->SpdBtnEnableDACorr); },
-                     [](const TFrmMain& w) { return texts({w.GrpBxDACorr}); }});
+                     [](const TFrmMain& w) {
+                         return texts({w.GrpBxDACorr, w.SpdBtnEnableDACorr});
+                     }});
     flows.push_back({"undo", CorrectionEnabled, [](Bench& b) { b.openCorrection(); },
                      [](Bench& b) { Bench::press(b.window->SpdBtnUndoDACorr); }});
     flows.push_back({"commit", CorrectionEnabled,
