@@ -397,6 +397,23 @@ const std::vector<std::pair<int, uint16_t>> CorrectionEnabled = {{EEDACorrState,
                                                                  {EEAOIEndBackup, 16370},
                                                                  {EEAOUZeroBackup, 20},
                                                                  {EEAOUEndBackup, 15800}};
+// Every configuration cell the connection reads, each at a value of its own: none is the
+// factory memory's or what the window shows at start-up.
+const std::vector<std::pair<int, uint16_t>> DistinctCells = {
+    {EEInputType, 12},      {EEOutputType, 2},          {EESensorFault, 1},
+    {EERangeBegin, 0xFFCE}, {EERangeEnd, 450},          {EEFilter, 3},
+    {EECompMode, 2},        {EECompTemp, 37},           {EEOutputLimit, 1},
+    {EEWiring, 1},          {EEDayMonth, 17 * 256 + 3}, {EEYear, 2021},
+    {EELineRes, 150},       {EEAOIZero, 1700},          {EEAOIEnd, 16300},
+    {EEAOUZero, 25},        {EEAOUEnd, 15900}};
+// The same cells, each at yet another value.
+const std::vector<std::pair<int, uint16_t>> DistinctCellsChanged = {
+    {EEInputType, 1},       {EEOutputType, 1},          {EESensorFault, 0},
+    {EERangeBegin, 0xFFD8}, {EERangeEnd, 321},          {EEFilter, 4},
+    {EECompMode, 1},        {EECompTemp, 44},           {EEOutputLimit, 0},
+    {EEWiring, 0},          {EEDayMonth, 9 * 256 + 11}, {EEYear, 2024},
+    {EELineRes, 157},       {EEAOIZero, 1707},          {EEAOIEnd, 16307},
+    {EEAOUZero, 32},        {EEAOUEnd, 15907}};
 // A thermocouple input with its terminal compensation, so every basic field is in use.
 const std::vector<std::pair<int, uint16_t>> Thermocouple = {{EEInputType, 1}, {EECompMode, 2}};
 
@@ -422,21 +439,26 @@ void maskedField(std::vector<Flow>& flows, const QString& name, TMaskEdit* TFrmM
 
 std::vector<Flow> makeFlows() {
     std::vector<Flow> flows;
-    flows.push_back({"connect",
-                     {{EEDACorrState, 1}},
+    // The connection and the reload read every configuration cell: each starts from a value
+    // neither the window's start-up state nor the unit's factory memory holds, so that a read
+    // that failed silently shows.
+    std::vector<std::pair<int, uint16_t>> distinct = DistinctCells;
+    distinct.push_back({EEDACorrState, 1});
+    flows.push_back({"connect", distinct,
                      [](Bench& b) {
+                         b.sim->setNote("Kotel 3");
                          b.window->CmbBxPort->setCurrentText(
                              QString::fromStdString(b.sim->linkPath()));
                      },
                      [](Bench& b) { Bench::press(b.window->BtnConnect); },
-                     [](const TFrmMain& w) { return formShown(w); },
-                     true});
-    flows.push_back({"reload",
-                     {},
+                     [](const TFrmMain& w) { return formShown(w); }, true});
+    flows.push_back({"reload", DistinctCells,
                      [](Bench& b) {
-                         // Changed behind the tool's back, so that reading it again shows.
-                         b.sim->setCell(EEFilter, 4);
-                         b.sim->setCell(EERangeEnd, 321);
+                         // Changed behind the tool's back, every cell and the note, so that
+                         // reading any of them again shows.
+                         for (const auto& [address, value] : DistinctCellsChanged)
+                             b.sim->setCell(address, value);
+                         b.sim->setNote("Sklad 12");
                      },
                      [](Bench& b) { Bench::press(b.window->SpdBtnLoadData); },
                      [](const TFrmMain& w) { return formShown(w) + texts({w.RdBtnFilt4}); }});
