@@ -13,6 +13,7 @@
 
 #ifdef __linux__
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #endif
 
@@ -359,6 +360,16 @@ bool TComPort::PortWaitInput(int ms) {
 
 qint64 TComPort::PortDiscardInput() {
     if (!m_open) return 0;
+#ifdef __linux__
+    // A device that vanished since the last transfer (a cable pulled right after a request
+    // that gets no reply) is noticed here, before the next request, and not by chance somewhere
+    // inside it.
+    pollfd line{int(m_port.handle()), POLLIN, 0};
+    if (::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        deviceLost(QSerialPort::ResourceError);
+        return 0;
+    }
+#endif
     qint64 count = m_port.bytesAvailable();
 #ifdef __linux__
     int queued = 0;  // what the driver holds and the port has not fetched yet

@@ -80,7 +80,9 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     clock.start();
     reply.fill(0);
     // An exchange on a closed port is the caller's fault and reaches it as a port error (from
-    // the wait for the write, below); one whose port fails underway just fails.
+    // the wait for the write, below); one whose port fails underway just fails. A device lost
+    // before the exchange began counts as a closed port.
+    m_port.PortDiscardInput();
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
         reportTime(clock.elapsed());
@@ -89,6 +91,21 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     }
     bool failed = false;
     QString problem;
+    writeRequest(request, wasOpen, failed, problem);
+    try {
+        m_port.PortRead(reply.data(), FrameSize);
+    } catch (const EComError& e) {
+        failed = true;
+        if (problem.isEmpty()) problem = e.text();
+    }
+    reportTime(clock.elapsed());
+    const bool good = !failed && replyIsValid(reply, request[0]);
+    if (lcLink().isDebugEnabled()) traceExchange(request, reply, clock.elapsed(), true, problem);
+    if (!good) replyMissed();
+    return good;
+}
+
+void Link::writeRequest(const Frame& request, bool wasOpen, bool& failed, QString& problem) {
     // Whatever waits now is stale: an unasked byte, the tail of a broken reply.
     m_port.PortDiscardInput();
     try {
@@ -104,17 +121,6 @@ bool Link::exchange(const Frame& request, Frame& reply) {
         failed = true;
         if (problem.isEmpty()) problem = e.text();
     }
-    try {
-        m_port.PortRead(reply.data(), FrameSize);
-    } catch (const EComError& e) {
-        failed = true;
-        if (problem.isEmpty()) problem = e.text();
-    }
-    reportTime(clock.elapsed());
-    const bool good = !failed && replyIsValid(reply, request[0]);
-    if (lcLink().isDebugEnabled()) traceExchange(request, reply, clock.elapsed(), true, problem);
-    if (!good) replyMissed();
-    return good;
 }
 
 void Link::traceExchange(const Frame& request, const Frame& reply, qint64 ms, bool sent,
@@ -182,6 +188,7 @@ void Link::DA(uint8_t command, uint32_t data) {
 bool Link::ReadNote(int n, QByteArray& text) {
     QElapsedTimer clock;
     clock.start();
+    m_port.PortDiscardInput();
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
         reportTime(clock.elapsed());
@@ -189,19 +196,9 @@ bool Link::ReadNote(int n, QByteArray& text) {
         return false;
     }
     bool failed = false;
-    m_port.PortDiscardInput();
+    QString problem;
     const Frame request = buildSendRequest(CmdReadNote, m_frameTag, 0);
-    try {
-        m_port.PortWrite(request.data(), FrameSize);
-    } catch (const EComError&) {
-        failed = true;
-    }
-    try {
-        m_port.PortWaitWrite();
-    } catch (const EComError&) {
-        if (!wasOpen) throw;
-        failed = true;
-    }
+    writeRequest(request, wasOpen, failed, problem);
     QThread::msleep(NotePauseMs);
     QByteArray bytes(qMax(n, 0), '\0');
     try {

@@ -70,6 +70,10 @@ public:
 
 private:
     bool exchange(const Frame& request, Frame& reply);
+    // Puts a request on the line and waits for it to go out. A port error marks the exchange
+    // failed (`problem` keeps its text for the trace); on a port that was already closed when
+    // the exchange began (`wasOpen` false) it reaches the caller instead.
+    void writeRequest(const Frame& request, bool wasOpen, bool& failed, QString& problem);
     // The trace line of an exchange; `problem` is the port error that failed it, if any.
     void traceExchange(const Frame& request, const Frame& reply, qint64 ms, bool sent,
                        const QString& problem) const;
