@@ -1,5 +1,5 @@
 // Time from pressing "Navázat spojení" to the settings view, against the simulator paced at
-// 4800 baud, beside the time the line itself needs for the same frames plus the note pause.
+// 4800 baud, beside the time the line itself takes for the same frames and the note pause.
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -44,14 +44,16 @@ int main(int argc, char** argv) {
     }
     std::sort(ms.begin(), ms.end());
     const double byteMs = 10 * 1000.0 / 4800.0;
-    // Every request but the note's gets a 7-byte reply; the note answers with its own bytes
-    // after the pause the tool waits for.
-    const double lineMs = (frames - 1) * 14 * byteMs + (7 + noteLength) * byteMs + 500.0;
+    // What takes line time on the paced simulator: every request and every 7-byte reply, seven
+    // byte times each. The note read is the tool's pause: the request and the note's raw bytes
+    // travel during it (counted only should they take longer).
+    const double noteMs = std::max(500.0, (7 + noteLength) * byteMs);
+    const double lineMs = (frames - 1) * 14 * byteMs + noteMs;
     const double median = ms[ms.size() / 2];
     std::printf("connects             %d (%zu requests each)\n", runs, frames);
     std::printf("line time + pause    %.1f ms\n", lineMs);
     std::printf("median connect       %.1f ms (fastest %.1f, slowest %.1f)\n", median, ms.front(),
                 ms.back());
-    std::printf("ratio                %.4f (goal: at most 1.05)\n", median / lineMs);
+    std::printf("ratio                %.4f (goal: at most 1.02)\n", median / lineMs);
     return 0;
 }

@@ -2,20 +2,17 @@
 #include <QLabel>
 
 #include "config/NumberTexts.h"
+#include "link/Identification.h"
 #include "ui/FrmMain.h"
 
 namespace vl48 {
-
-namespace {
-constexpr int32_t FaultFrom = 655350;  // from here up the reply is a fault code
-}  // namespace
 
 void TFrmMain::BtnMeasTempClick() {
     guarded([&] {
         Frame reply;
         if (Send(CmdMeasure, 0, reply)) {
             const int32_t value = replyLong(reply);
-            switch (measuredKind(value, FaultFrom)) {
+            switch (measuredKind(value, LiveMeasureFaultFrom)) {
                 case Measured::Reading:
                     LblMeasIN->setText(scaledText(value, 2));
                     break;

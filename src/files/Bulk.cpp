@@ -7,20 +7,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 #include "config/Cp1250.h"
 #include "config/MemoryMap.h"
 #include "config/NumberTexts.h"
+#include "files/ProductionLog.h"
+#include "files/Upload.h"
 #include "ui/FrmMain.h"
 #include "ui/Widgets.h"
 
 namespace vl48 {
 
 namespace {
-
-// The basic tab can show no date of setting before this, so a transmitter given one would show
-// the technician another date than it holds.
-const QDate EarliestDateOfSetting(2000, 1, 1);
 
 // A label's caption as the message names it: as shown, without its colon.
 QString captionOf(const QLabel* label) {
@@ -58,36 +57,62 @@ void TFrmMain::BtnEdtConfClick() {
     BtnEdtConfTag = editing ? 1 : 0;
 }
 
+ConfigFileValues TFrmMain::bulkValues() const {
+    ConfigFileValues values;
+    values.inputType = CmbInputSignal->currentIndex();
+    values.outputType = CmbOutputSignal->currentIndex();
+    values.sensorFault = CmbSensorErr->currentIndex();
+    values.rangeBegin = MskEdtMinTemp->maskedText();
+    values.rangeEnd = MskEdtMaxTemp->maskedText();
+    values.filter = CmbFiltration->currentIndex();
+    values.compMode = CmbCompTerm->currentIndex();
+    values.compTemp = MskEdtSetTemp->maskedText();
+    values.outputLimit = CmbOutputLimit->currentIndex();
+    values.wiring = CmbSensorWire->currentIndex();
+    values.date = DtPckrConf->date();
+    values.note = EdtNoteConf->text();
+    values.noteBytes = BulkNoteBytesRead;
+    values.lineRes = MskEdtCompRes->maskedText();
+    return values;
+}
+
 void TFrmMain::BtnUploadConfClick() {
     guarded([&] {
         const bool czech = MSLanguageCZ->isChecked();
+        const ConfigFileValues values = bulkValues();
+        // A unit that would go unrecorded is not programmed at all.
+        if (!productionLogReady()) return;
+        // Every attempt from here on leaves its line in the log, one that ends in a port error
+        // too: the steps written by then are the ones done.
+        const std::optional<ConnectedUnit> unit = m_unit;  // a failed write ends the connection
+        QString result;
+        int stepsDone = 0;
+        bool uploaded = false;
+        const auto logged = qScopeGuard([&] {
+            if (result.isEmpty())
+                result = uploaded ? resultVerifyFailed() : resultFailedAtStep(stepsDone + 1);
+            logUpload(values, unit, result);
+        });
+        const auto record = [&result](const QString& text) { result = text; };
 
-        // Refused before anything is written: a list without an entry would put 65535 into its
-        // cell, and an early date would be stored where the basic tab cannot show it.
-        const std::pair<QComboBox*, QLabel*> lists[] = {
-            {CmbInputSignal, Label20},  {CmbSensorWire, Label21},  {CmbCompTerm, Label19},
-            {CmbOutputSignal, Label23}, {CmbOutputLimit, Label24}, {CmbSensorErr, Label29},
-            {CmbFiltration, Label30},
-        };
-        for (const auto& [list, label] : lists) {
-            if (list->currentIndex() >= 0) continue;
-            const QString text =
-                czech ? QStringLiteral(
-                            "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu ze "
-                            "seznamu.")
-                      : QStringLiteral(
-                            "Configuration not transferred: no value is selected from the list for "
-                            "“%1”.");
-            showMessage(MsgKind::Error, text.arg(captionOf(label)));
-            return;
-        }
-        if (DtPckrConf->date() < EarliestDateOfSetting) {
-            showMessage(
-                MsgKind::Error,
-                czech ? QStringLiteral(
-                            "Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
-                      : QStringLiteral("Configuration not transferred: the date of setting is "
-                                       "before 1 January 2000."));
+        if (const auto refusal = uploadRefusal(values)) {
+            QString text;
+            if (refusal->reason == UploadRefusal::Reason::NoListEntry)
+                text = (czech ? QStringLiteral(
+                                    "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu "
+                                    "ze seznamu.")
+                              : QStringLiteral(
+                                    "Configuration not transferred: no value is selected from the "
+                                    "list for “%1”."))
+                           .arg(captionOf(bulkRow(refusal->field).caption));
+            else
+                text = czech ? QStringLiteral(
+                                   "Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
+                             : QStringLiteral(
+                                   "Configuration not transferred: the date of setting "
+                                   "is before 1 January 2000.");
+            showMessage(MsgKind::Error, text);
+            record(resultRefused());
             return;
         }
 
@@ -102,59 +127,64 @@ void TFrmMain::BtnUploadConfClick() {
             }
         } guard{*this};
 
-        const auto write = [this](Cell cell, int value) {
-            if (SendEE(CmdWriteCell, cell, cellWord(value))) return true;
-            writeFailed();
-            return false;
+        // The basic tab follows each write the transmitter acknowledged: the record takes the
+        // codes, the fields the bulk tab's texts as shown.
+        const auto stored = [&](const UploadStep& step) {
+            stepsDone = step.number;
+            switch (step.field) {
+                case ConfigField::CompTemp:
+                    return MskEdtTcldEnd->setMaskedText(MskEdtSetTemp->displayText());
+                case ConfigField::RangeBegin:
+                    return MskEdtTempBegin->setMaskedText(MskEdtMinTemp->displayText());
+                case ConfigField::RangeEnd:
+                    return MskEdtTempEnd->setMaskedText(MskEdtMaxTemp->displayText());
+                case ConfigField::Date:
+                    if (step.cell == EEYear) DtTmPicker->setDateQuietly(values.date);
+                    return;
+                case ConfigField::Note:
+                    EdtNote->setText(values.note);
+                    NoteBytesRead = toCp1250Keeping(values.note, values.noteBytes);
+                    return;
+                case ConfigField::LineRes:
+                    return MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());
+                default:
+                    recordField(step.cell) = step.word;  // the seven codes
+            }
         };
-        // Steps 1-7: the codes are the lists' indexes; the record follows each stored write.
-        const std::pair<Cell, QComboBox*> codes[] = {
-            {EEInputType, CmbInputSignal},   {EEWiring, CmbSensorWire},
-            {EECompMode, CmbCompTerm},       {EEOutputType, CmbOutputSignal},
-            {EEOutputLimit, CmbOutputLimit}, {EESensorFault, CmbSensorErr},
-            {EEFilter, CmbFiltration},
-        };
-        for (const auto& [cell, list] : codes) {
-            const int code = list->currentIndex();
-            if (!write(cell, code)) return;
-            recordField(cell) = code;
-        }
-        // Steps 8-10: the fields' values as shown, blanks read as zeros; the basic tab shows the
-        // same texts.
-        struct FieldStep {
-            TMaskEdit* source;
-            Cell cell;
-            TMaskEdit* target;
-        };
-        const FieldStep fields[] = {
-            {MskEdtSetTemp, EECompTemp, MskEdtTcldEnd},
-            {MskEdtMinTemp, EERangeBegin, MskEdtTempBegin},
-            {MskEdtMaxTemp, EERangeEnd, MskEdtTempEnd},
-        };
-        for (const FieldStep& step : fields) {
-            if (!write(step.cell, maskedInteger(step.source->maskedText()))) return;
-            step.target->setMaskedText(step.source->displayText());
-        }
-        // Steps 11-12: the date of setting.
-        const QDate date = DtPckrConf->date();
-        if (!write(EEDayMonth, encodeDayMonth(date.day(), date.month()))) return;
-        if (!write(EEYear, date.year())) return;
-        DtTmPicker->setDateQuietly(date);
-        // Step 13: the note, its length and then its characters.
-        const QString note = EdtNoteConf->text();
-        const QByteArray noteBytes = toCp1250Keeping(note, BulkNoteBytesRead);
-        if (!SendText(noteBytes)) {
+        if (const int failed = runUpload(*link, uploadSteps(values), stored)) {
+            record(resultFailedAtStep(failed));
             writeFailed();
             return;
         }
-        EdtNote->setText(note);
-        NoteBytesRead = noteBytes;
-        // Step 14: the lead resistance, in hundredths of an ohm.
-        if (!write(EELineRes, maskedHundredths(MskEdtCompRes->maskedText()))) return;
-        MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());
-
+        uploaded = true;
         DrawForm();
         Updating = false;
+
+        if (!ChckBxVerify->isChecked()) return record(resultOk());
+        const Comparison check = compareWithTransmitter(*link, values);
+        if (!check.complete) {
+            record(resultVerifyFailed());
+            showMessage(MsgKind::Error,
+                        czech ? QStringLiteral("Ověření po nahrání se nezdařilo: převodník "
+                                               "neodpověděl na čtení.")
+                              : QStringLiteral("Verify after upload could not be done: the "
+                                               "transmitter did not answer a read."));
+        } else if (!check.differences.empty()) {
+            record(resultVerifyMismatch(check.cellNames()));
+            showMessage(MsgKind::Error,
+                        (czech ? QStringLiteral("Ověření po nahrání selhalo: převodník drží jiné "
+                                                "hodnoty v buňkách %1.")
+                               : QStringLiteral("Verify after upload failed: the transmitter "
+                                                "holds other values in the cells %1."))
+                            .arg(check.cellNames()));
+        } else {
+            record(resultOk());
+            showMessage(MsgKind::Information,
+                        czech ? QStringLiteral("Ověření po nahrání: převodník obsahuje nahranou "
+                                               "konfiguraci.")
+                              : QStringLiteral("Verify after upload: the transmitter holds the "
+                                               "uploaded configuration."));
+        }
     });
 }
 

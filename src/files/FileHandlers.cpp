@@ -50,23 +50,10 @@ void TFrmMain::BtnConfSaveClick() {
 void TFrmMain::BtnConf1SaveClick() {
     const QString path = runFileDialog(SvDlg);
     if (path.isEmpty()) return;
-    ConfigFileValues values;
-    values.inputType = CmbInputSignal->currentIndex();
-    values.outputType = CmbOutputSignal->currentIndex();
-    values.sensorFault = CmbSensorErr->currentIndex();
-    values.rangeBegin = MskEdtMinTemp->maskedText();
-    values.rangeEnd = MskEdtMaxTemp->maskedText();
-    values.filter = CmbFiltration->currentIndex();
-    values.compMode = CmbCompTerm->currentIndex();
-    values.compTemp = MskEdtSetTemp->maskedText();
-    values.outputLimit = CmbOutputLimit->currentIndex();
-    values.wiring = CmbSensorWire->currentIndex();
-    values.date = DtPckrConf->date();
-    values.note = EdtNoteConf->text();
-    values.noteBytes = BulkNoteBytesRead;
-    values.lineRes = MskEdtCompRes->maskedText();
+    const ConfigFileValues values = bulkValues();
     const QString error = saveConfigFile(path, values);
-    if (!error.isEmpty()) showMessage(MsgKind::Error, error);
+    if (!error.isEmpty()) return showMessage(MsgKind::Error, error);
+    bulkFileUsed(path, values);
 }
 
 void TFrmMain::BtnConfLoadClick() {
@@ -124,6 +111,9 @@ void TFrmMain::BtnConfLoadClick() {
                 break;
         }
     }
+    // Marks made against the values before do not hold for these.
+    clearCompareMarks();
+    bulkFileUsed(path, bulkValues());
     if (!load.error.isEmpty()) showMessage(MsgKind::Error, load.error);
 }
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "config/NumberTexts.h"
+#include "link/Identification.h"
 #include "ui/FrmMain.h"
 #include "ui/OKBottomDlg.h"
 #include "ui/Widgets.h"
@@ -29,21 +30,6 @@ QString deviceNameFor(const QString& text) {
     if (match.hasMatch() && text.mid(3, 2).toInt() >= 10) return QStringLiteral("\\\\.\\") + text;
     return text;
 }
-
-struct DeviceType {
-    int code;
-    const char* label;   // LblInfoType
-    const char* status;  // status panel 0, before the firmware
-    bool accepted;
-};
-constexpr DeviceType DeviceTypes[] = {
-    {10, "VL48X", "Převodník VL48X", false},
-    {11, "VL48", "Převodník VL48", true},
-    {12, "VL48", "Digitální ukazatel KRT 52", true},
-};
-
-// Measured values from this code up are fault codes at connection.
-constexpr int32_t MeasureFaultFrom = 327670;
 
 }  // namespace
 
@@ -104,65 +90,35 @@ void TFrmMain::Connect() {
         ShowConnect();
     };
 
-    Frame reply;
-    if (!Send(CmdIdentify, 0, reply)) return lost();
-    const int deviceType = reply[4];
-
-    if (!Send(CmdFirmware, 0, reply)) return lost();
-    const int32_t firmware = replyLong(reply);
-    if (firmware > 1310000000) RdBtnNi891->show();
-    const FirmwareTexts firmwareText = firmwareTexts(firmware);
-    LblInfoFW->setText(firmwareText.version);
-    LblInfoDate->setText(firmwareText.date);
-    setPanel(0, QStringLiteral("Převodník "));
-    bool accepted = false;
-    for (const DeviceType& type : DeviceTypes) {
-        if (type.code != deviceType) continue;
-        LblInfoType->setText(QString::fromUtf8(type.label));
-        setPanel(0, QString::fromUtf8(type.status));
-        accepted = type.accepted;
-    }
-    setPanel(0, panel(0) + QStringLiteral(", firmware: ") + firmwareText.full);
+    const auto id = identify(*link);
+    if (!id) return lost();
+    if (id->offersNi891) RdBtnNi891->show();
+    LblInfoFW->setText(id->firmwareText.version);
+    LblInfoDate->setText(id->firmwareText.date);
+    if (!id->typeLabel.isEmpty()) LblInfoType->setText(id->typeLabel);
+    setPanel(0, id->statusText());
     setPanel(1, portText);
-    if (!accepted) {
+    if (!id->accepted) {
         showMessage(MsgKind::Error, MsgWrongDevice);
         ShowConnect();
         return;
     }
+    ConnectedUnit unit{*id, {}, portText};
 
-    const int step = PrgBarLoadEE->maximum() / 20;
-    PrgBarLoadEE->setValue(step);
-    if (!Send(CmdTemp, 0, reply)) return lost();
-    const int temperature = replySignedWord(reply);  // tenths of a degree
-    LblInfoTemp->setText(scaledText(temperature, 1) + QStringLiteral(" °C"));
-    LblMeasTE->setText(scaledText(temperature, 1));
-
-    PrgBarLoadEE->setValue(2 * step);
-    if (!Send(CmdMeasure, 0, reply)) return lost();
-    const int32_t measured = replyLong(reply);
-    switch (measuredKind(measured, MeasureFaultFrom)) {
-        case Measured::Reading:
-            LblMeasIN->setText(scaledText(measured, 2));
-            break;
-        case Measured::FaultLow:
-            LblMeasIN->setText(QStringLiteral("Err -T"));
-            break;
-        case Measured::FaultHigh:
-            LblMeasIN->setText(QStringLiteral("Err +T"));
-            break;
-        case Measured::Unknown:
-            LblMeasIN->clear();  // never leave the previous transmitter's value standing
-            break;
-    }
-
-    PrgBarLoadEE->setValue(3 * step);
-    if (Send(CmdSerialNumber, 0, reply))
-        LblInfoSN->setText(QString::number(replyWord(reply)).rightJustified(5, QLatin1Char('0')));
-    else
-        LblInfoSN->setText(QStringLiteral("není podporováno"));
+    const auto readings = readDeviceReadings(*link, [this](int step) { showLoadStep(step); });
+    if (!readings) return lost();
+    LblInfoTemp->setText(scaledText(readings->temperature, 1) + QStringLiteral(" °C"));
+    LblMeasTE->setText(scaledText(readings->temperature, 1));
+    // An unknown code empties the field: never leave the previous transmitter's value standing.
+    LblMeasIN->setText(
+        measuredText(readings->measured, MeasureFaultFrom, QLocale().decimalPoint().at(0)));
+    if (readings->serial) unit.identifier = identifierText(*readings->serial);
+    LblInfoSN->setText(readings->serial ? unit.identifier : QStringLiteral("není podporováno"));
+    m_unit = unit;
 
     LoadEE();
 
+    Frame reply;
     if (!Send(CmdReadCell, EEDACorrState, reply)) {
         ShowConnect();
         return;
@@ -176,6 +132,8 @@ void TFrmMain::Connect() {
 }
 
 void TFrmMain::forgetTransmitter() {
+    m_unit.reset();
+    clearCompareMarks();
     resetOutputCorrection();
     LblMeasMV->clear();  // a millivolt correction never uses the previous transmitter's reading
     PanelDACorr->hide();

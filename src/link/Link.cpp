@@ -2,8 +2,10 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QThread>
 #include <chrono>
+#include <utility>
 
 #include "config/MemoryMap.h"
 
@@ -27,6 +29,12 @@ Link::Link(TComPort& port)
 void Link::drawFrameTag() {
     std::uniform_int_distribution<int> tag(0, 253);
     m_frameTag = static_cast<uint8_t>(tag(m_random) + 1);
+}
+
+void Link::runOnLineWork(std::function<void()>& work) {
+    if (!work) return;
+    const auto once = std::exchange(work, nullptr);
+    once();
 }
 
 void Link::reportTime(qint64 ms) {
@@ -78,6 +86,10 @@ void Link::replyMissed() {
 bool Link::exchange(const Frame& request, Frame& reply) {
     QElapsedTimer clock;
     clock.start();
+    // Taken now, so that work meant for this exchange never runs in a later one; it runs
+    // however the exchange ends, a port error that escapes to the caller included.
+    auto work = std::exchange(m_onLine, nullptr);
+    const auto workDone = qScopeGuard([&work] { runOnLineWork(work); });
     reply.fill(0);
     // An exchange on a closed port is the caller's fault and reaches it as a port error (from
     // the wait for the write, below); one whose port fails underway just fails. A device lost
@@ -85,6 +97,7 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     m_port.PortDiscardInput();
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
+        runOnLineWork(work);
         reportTime(clock.elapsed());
         if (lcLink().isDebugEnabled()) traceExchange(request, reply, clock.elapsed(), false, {});
         return false;  // nothing was sent, so no new reply can trail
@@ -92,6 +105,7 @@ bool Link::exchange(const Frame& request, Frame& reply) {
     bool failed = false;
     QString problem;
     writeRequest(request, wasOpen, failed, problem);
+    runOnLineWork(work);
     try {
         m_port.PortRead(reply.data(), FrameSize);
     } catch (const EComError& e) {
@@ -188,9 +202,12 @@ void Link::DA(uint8_t command, uint32_t data) {
 bool Link::ReadNote(int n, QByteArray& text) {
     QElapsedTimer clock;
     clock.start();
+    auto work = std::exchange(m_onLine, nullptr);
+    const auto workDone = qScopeGuard([&work] { runOnLineWork(work); });
     m_port.PortDiscardInput();
     const bool wasOpen = m_port.Active();
     if (wasOpen && !settle(TComPort::totalTimeoutMs(FrameSize))) {
+        runOnLineWork(work);
         reportTime(clock.elapsed());
         qCDebug(lcLink) << "note request not sent: the line did not settle";
         return false;
@@ -199,7 +216,11 @@ bool Link::ReadNote(int n, QByteArray& text) {
     QString problem;
     const Frame request = buildSendRequest(CmdReadNote, m_frameTag, 0);
     writeRequest(request, wasOpen, failed, problem);
-    QThread::msleep(NotePauseMs);
+    // The pause is counted from the request, so the caller's work shortens it, not adds to it.
+    QElapsedTimer pause;
+    pause.start();
+    runOnLineWork(work);
+    QThread::msleep(static_cast<unsigned long>(qMax<qint64>(0, NotePauseMs - pause.elapsed())));
     QByteArray bytes(qMax(n, 0), '\0');
     try {
         m_port.PortRead(reinterpret_cast<uint8_t*>(bytes.data()), int(bytes.size()));

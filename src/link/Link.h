@@ -18,6 +18,9 @@ namespace vl48 {
 // QT_LOGGING_RULES="vl48.link.debug=true" (or "vl48.*.debug=true" with the port's trace).
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
+// Told the progress step of an exchange while its request is on the line (Link::whileOnLine).
+using ProgressHook = std::function<void(int step)>;
+
 class Link {
 public:
     static constexpr int NotePauseMs = 500;
@@ -65,6 +68,12 @@ public:
     // exchange settles by itself; a caller that must not block asks with 0.
     bool settle(int maxWaitMs);
 
+    // Work for the caller that costs no line time: run once by the next exchange (or note read),
+    // after its request has gone out and before its reply is read, or as that exchange ends when
+    // it got no request out. The window repaints its progress there instead of in front of a
+    // request.
+    void whileOnLine(std::function<void()> work) { m_onLine = std::move(work); }
+
     // Told the elapsed time of every exchange that reads a reply, failed or not.
     std::function<void(qint64 ms)> onExchangeTime;
 
@@ -78,6 +87,7 @@ private:
     void traceExchange(const Frame& request, const Frame& reply, qint64 ms, bool sent,
                        const QString& problem) const;
     void reportTime(qint64 ms);
+    static void runOnLineWork(std::function<void()>& work);
     void replyMissed();
 
     TComPort& m_port;
@@ -86,6 +96,7 @@ private:
     QElapsedTimer m_missedAt;      // when that exchange gave up
     QElapsedTimer m_byteSeen;      // when settling last found a byte on the line
     std::mt19937 m_random;
+    std::function<void()> m_onLine;
 };
 
 }  // namespace vl48

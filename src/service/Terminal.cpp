@@ -12,6 +12,7 @@
 
 #include "config/NumberTexts.h"
 #include "files/ConfigFile.h"
+#include "link/Identification.h"
 #include "service/CalibrationMath.h"
 #include "ui/FrmMain.h"
 #include "ui/Widgets.h"
@@ -26,9 +27,6 @@ const QString NoSupport = QStringLiteral("no support");
 // the second reading (245).
 const QColor SensorColour(255, 0, 0);
 const QColor SecondReadingColour(0, 128, 0);
-
-// Measured values from this code up are fault codes.
-constexpr int32_t MeasureFaultFrom = 655350;
 
 // Items of CmbBxCommand.
 constexpr int CommandRead = 0;
@@ -90,7 +88,7 @@ void TFrmMain::BtnRefreshClick() {
 
         if (Send(CmdMeasure, 0, reply)) {
             const int32_t value = replyLong(reply);
-            switch (measuredKind(value, MeasureFaultFrom)) {
+            switch (measuredKind(value, LiveMeasureFaultFrom)) {
                 case Measured::Reading:
                     EdtMeasTemp->setText(scaledText(value, 2) + QStringLiteral(" °C"));
                     break;

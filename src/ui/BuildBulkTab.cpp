@@ -127,7 +127,14 @@ void TFrmMain::buildBulkTab() {
     left->addWidget(BtnConf1Save);
     left->addWidget(BtnEdtConf);
     left->addStretch(1);
+    // Before an upload: what it would change; after it: whether it went in.
+    BtnCompareConf =
+        imageButton(TabAdvanceFunc, "BtnCompareConf", QStringLiteral("Porovnat s převodníkem"),
+                    QStyle::SP_FileDialogContentsView);
+    left->addWidget(BtnCompareConf);
     left->addWidget(BtnUploadConf);
+    ChckBxVerify = check(TabAdvanceFunc, "ChckBxVerify", QStringLiteral("Ověřit po nahrání"));
+    left->addWidget(ChckBxVerify);
 
     // --- Right column: the configuration held only in these controls. They stay disabled until
     // the person switches to edit mode, so a loaded file cannot be changed by a stray click.
@@ -204,25 +211,49 @@ void TFrmMain::buildBulkTab() {
     conf->setContentsMargins(8, 8, 8, 8);
     conf->setHorizontalSpacing(6);
     conf->setVerticalSpacing(6);
+    // A compare mark stands after each value; its tooltip tells the transmitter's value.
+    const auto mark = [this](const char* name) {
+        auto* m = label(GrpBxConf, name, QStringLiteral("≠"), true, Qt::AlignCenter);
+        setMaroon(m);
+        m->hide();
+        return m;
+    };
+    LblCmpInputSignal = mark("LblCmpInputSignal");
+    LblCmpSensorWire = mark("LblCmpSensorWire");
+    LblCmpCompRes = mark("LblCmpCompRes");
+    LblCmpCompTerm = mark("LblCmpCompTerm");
+    LblCmpSetTemp = mark("LblCmpSetTemp");
+    LblCmpOutputSignal = mark("LblCmpOutputSignal");
+    LblCmpOutputLimit = mark("LblCmpOutputLimit");
+    LblCmpMinTemp = mark("LblCmpMinTemp");
+    LblCmpMaxTemp = mark("LblCmpMaxTemp");
+    LblCmpSensorErr = mark("LblCmpSensorErr");
+    LblCmpFiltration = mark("LblCmpFiltration");
+    LblCmpDate = mark("LblCmpDate");
+    LblCmpNote = mark("LblCmpNote");
     struct Row {
         QLabel* caption;
         QWidget* field;
         QLabel* unit;
+        QLabel* mark;
     };
-    const std::array<Row, 13> rows{{{Label20, CmbInputSignal, nullptr},
-                                    {Label21, CmbSensorWire, nullptr},
-                                    {Label22, MskEdtCompRes, Label36},
-                                    {Label19, CmbCompTerm, nullptr},
-                                    {Label31, MskEdtSetTemp, Label37},
-                                    {Label23, CmbOutputSignal, nullptr},
-                                    {Label24, CmbOutputLimit, nullptr},
-                                    {Label27, MskEdtMinTemp, Label34},
-                                    {Label28, MskEdtMaxTemp, Label35},
-                                    {Label29, CmbSensorErr, nullptr},
-                                    {Label30, CmbFiltration, nullptr},
-                                    {Label33, DtPckrConf, nullptr},
-                                    {Label32, EdtNoteConf, nullptr}}};
+    const std::array<Row, 13> rows{{{Label20, CmbInputSignal, nullptr, LblCmpInputSignal},
+                                    {Label21, CmbSensorWire, nullptr, LblCmpSensorWire},
+                                    {Label22, MskEdtCompRes, Label36, LblCmpCompRes},
+                                    {Label19, CmbCompTerm, nullptr, LblCmpCompTerm},
+                                    {Label31, MskEdtSetTemp, Label37, LblCmpSetTemp},
+                                    {Label23, CmbOutputSignal, nullptr, LblCmpOutputSignal},
+                                    {Label24, CmbOutputLimit, nullptr, LblCmpOutputLimit},
+                                    {Label27, MskEdtMinTemp, Label34, LblCmpMinTemp},
+                                    {Label28, MskEdtMaxTemp, Label35, LblCmpMaxTemp},
+                                    {Label29, CmbSensorErr, nullptr, LblCmpSensorErr},
+                                    {Label30, CmbFiltration, nullptr, LblCmpFiltration},
+                                    {Label33, DtPckrConf, nullptr, LblCmpDate},
+                                    {Label32, EdtNoteConf, nullptr, LblCmpNote}}};
     row = 0;
+    // The mark column keeps its width while the marks are hidden, so nothing moves when one
+    // shows.
+    conf->setColumnMinimumWidth(3, LblCmpNote->sizeHint().width());
     for (const Row& r : rows) {
         conf->addWidget(r.caption, row, 0);
         nameField(r.caption, r.field);
@@ -232,6 +263,7 @@ void TFrmMain::buildBulkTab() {
         } else {
             conf->addWidget(r.field, row, 1, 1, 2);
         }
+        conf->addWidget(r.mark, row, 3);
         // The rows share the height of the group evenly.
         conf->setRowStretch(row, 1);
         ++row;
@@ -253,11 +285,27 @@ void TFrmMain::buildBulkTab() {
               true);
     ChckBxAutoCon->setChecked(false);
 
+    // The production log: a line for every upload, into a file chosen once per run, with the
+    // operator's note.
+    ChckBxLog = check(TabAdvanceFunc, "ChckBxLog", QStringLiteral("Zapisovat výrobní protokol"));
+    LblLogFile = label(TabAdvanceFunc, "LblLogFile", QString());
+    LblLogFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    LblLogNote = label(TabAdvanceFunc, "LblLogNote", QStringLiteral("Poznámka obsluhy:"));
+    EdtLogNote = named(new QLineEdit(TabAdvanceFunc), "EdtLogNote");
+    nameField(LblLogNote, EdtLogNote);
+    auto* log = new QHBoxLayout;
+    log->setSpacing(6);
+    log->addWidget(ChckBxLog);
+    log->addWidget(LblLogFile, 1);
+    log->addWidget(LblLogNote);
+    log->addWidget(EdtLogNote, 1);
+
     auto* page = new QVBoxLayout(TabAdvanceFunc);
     page->setContentsMargins(6, 6, 6, 6);
     page->setSpacing(8);
     page->addLayout(columns, 1);
     page->addWidget(ChckBxAutoCon);
+    page->addLayout(log);
 }
 
 }  // namespace vl48

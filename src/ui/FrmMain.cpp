@@ -94,6 +94,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     connectFormHandlers();
     connectEditingHandlers();
     connectFileHandlers();
+    connectProductionHandlers();
     connectServiceAccessHandlers();
     connectServiceTerminalHandlers();
     FormCreate();
@@ -174,6 +175,13 @@ void TFrmMain::buildDialogs() {
     SvDlg->setNameFilter(filter);
     SvDlg->setDefaultSuffix(QStringLiteral("vl4"));
     SvDlg->setOption(QFileDialog::DontConfirmOverwrite, false);
+    // The production log is appended to, never replaced: choosing an existing file is no
+    // overwrite.
+    LogDlg = named(new QFileDialog(this), "LogDlg");
+    LogDlg->setAcceptMode(QFileDialog::AcceptSave);
+    LogDlg->setNameFilter(QStringLiteral("CSV (*.csv)"));
+    LogDlg->setDefaultSuffix(QStringLiteral("csv"));
+    LogDlg->setOption(QFileDialog::DontConfirmOverwrite, true);
     OpDlg = named(new QFileDialog(this), "OpDlg");
     OpDlg->setAcceptMode(QFileDialog::AcceptOpen);
     OpDlg->setFileMode(QFileDialog::ExistingFile);

@@ -10,7 +10,10 @@
 #include <memory>
 
 #include "config/MemoryMap.h"
+#include "files/ConfigFile.h"
+#include "files/Upload.h"
 #include "link/ComPort.h"
+#include "link/Identification.h"
 #include "link/Link.h"
 
 class QAction;
@@ -147,6 +150,13 @@ public:
     void BtnUploadConfClick();
     void SpdBtnEraseFormClick();
     void SpdBtnLoadDataClick();
+    // The bulk tab's configuration as its controls hold it.
+    ConfigFileValues bulkValues() const;
+
+    // --- Production aids of the bulk tab (files/Production.cpp)
+    void BtnCompareConfClick();
+    void ChckBxLogClick(bool checked);
+    void clearCompareMarks();
 
     // --- Service access and output correction (service/Access.cpp, service/OutputCorrection.cpp)
     void MskEdtPwdKeyPress(int key);
@@ -392,6 +402,29 @@ public:
     TDatePicker* DtPckrConf = nullptr;
     QLabel* Label32 = nullptr;
     QLineEdit* EdtNoteConf = nullptr;
+    // Compare marks beside the thirteen values, shown where the transmitter holds another value.
+    QLabel* LblCmpInputSignal = nullptr;
+    QLabel* LblCmpSensorWire = nullptr;
+    QLabel* LblCmpCompRes = nullptr;
+    QLabel* LblCmpCompTerm = nullptr;
+    QLabel* LblCmpSetTemp = nullptr;
+    QLabel* LblCmpOutputSignal = nullptr;
+    QLabel* LblCmpOutputLimit = nullptr;
+    QLabel* LblCmpMinTemp = nullptr;
+    QLabel* LblCmpMaxTemp = nullptr;
+    QLabel* LblCmpSensorErr = nullptr;
+    QLabel* LblCmpFiltration = nullptr;
+    QLabel* LblCmpDate = nullptr;
+    QLabel* LblCmpNote = nullptr;
+
+    // Production aids under the configuration.
+    QCheckBox* ChckBxVerify = nullptr;
+    QPushButton* BtnCompareConf = nullptr;
+    QCheckBox* ChckBxLog = nullptr;
+    QLabel* LblLogFile = nullptr;
+    QLabel* LblLogNote = nullptr;
+    QLineEdit* EdtLogNote = nullptr;
+    QFileDialog* LogDlg = nullptr;
 
     // --- Service tab
     QWidget* PanelPwd = nullptr;
@@ -518,6 +551,39 @@ private:
     std::shared_ptr<CalibrationState> m_calibration;
     // Shows the connection-lost message and ends the connection: the answer to a failed write.
     void writeFailed();
+
+    // Reading (config/Reading.cpp): a step of the progress bar, painted while its request is on
+    // the line, and the values that take more than one line to show.
+    void showLoadStep(int step);
+    void showOutputCode(TSpinEdit* service, TSpinEdit* correction, uint16_t word);
+    void showDateOfSetting(std::optional<uint16_t> dayMonth, std::optional<uint16_t> year);
+
+    // The transmitter connected now, as the production log names it.
+    struct ConnectedUnit {
+        Identification id;
+        QString identifier;  // empty on a unit without one
+        QString port;
+    };
+    std::optional<ConnectedUnit> m_unit;
+
+    // The bulk tab's rows: caption, value control and compare mark of each value.
+    struct BulkRow {
+        QLabel* caption;
+        QWidget* control;
+        QLabel* mark;
+    };
+    BulkRow bulkRow(ConfigField field) const;
+    void connectProductionHandlers();
+    // The production log: the file chosen for this run, whether it takes a line now (else the
+    // technician is told and nothing is programmed), and one attempt's line.
+    QString m_logPath;
+    bool productionLogReady();
+    void logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
+                   const QString& result);
+    // The file the bulk configuration was last loaded from or saved to, and its values then.
+    QString m_bulkFileName;
+    ConfigFileValues m_bulkFileValues;
+    void bulkFileUsed(const QString& path, const ConfigFileValues& values);
 
     int m_handlerDepth = 0;
     bool m_lineErrorPending = false;

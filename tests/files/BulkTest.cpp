@@ -10,16 +10,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -977,4 +980,119 @@ TEST_F(Bulk, BytesANoteWasReadFromAreWrittenBackUnlessEdited) {
     EXPECT_EQ(noteWritten(), "A" + read);
     saveBulk(path("bulk.vl4"));
     EXPECT_EQ(fileBytes(path("bulk.vl4")).split('\n').value(11), "A" + read + "\r");
+}
+
+// --- Production aids: compare, verify after upload, production log
+
+namespace {
+// A cell read or the note read: the requests that leave the transmitter as it was.
+bool isRead(const std::string& request) {
+    return request.starts_with(vl48test::hex({CmdReadCell})) ||
+           request.starts_with(vl48test::hex({CmdReadNote}));
+}
+// The compare marks in sight, each with its tooltip.
+QStringList visibleMarks(const TFrmMain& window) {
+    QStringList marks;
+    for (QLabel* mark : window.GrpBxConf->findChildren<QLabel*>())
+        if (mark->objectName().startsWith("LblCmp") && mark->isVisible())
+            marks << mark->objectName() + ": " + mark->toolTip();
+    marks.sort();
+    return marks;
+}
+}  // namespace
+
+TEST_F(Bulk, CompareMarksExactlyTheValuesTheTransmitterHoldsOtherwise) {
+    connectTransmitter();
+    for (const CellWrite& w : DistinctWrites) sim->setCell(w.address, w.value);
+    sim->setCell(EEWiring, 0);
+    sim->setCell(EERangeEnd, 500);
+    sim->setNote("Kotel");
+    load(DistinctFile);
+    sim->clearLog();
+    clickVisible(window->BtnCompareConf);
+
+    for (const std::string& request : requestsThenSentinel())
+        EXPECT_TRUE(isRead(request)) << "reads only: " << request;
+    EXPECT_EQ(visibleMarks(*window),
+              (QStringList{"LblCmpMaxTemp: V převodníku: 0500", "LblCmpNote: V převodníku: Kotel",
+                           QStringLiteral("LblCmpSensorWire: V převodníku: 2, 4 vodičové "
+                                          "zapojení")}));
+    EXPECT_TRUE(messages.empty());
+
+    // Editing a value, loading a file and ending the connection each take the marks away.
+    const auto anyMark = [this] { return !visibleMarks(*window).isEmpty(); };
+    startEditing();
+    typeInto(window->MskEdtMinTemp, "0001");
+    EXPECT_FALSE(anyMark());
+    clickVisible(window->BtnCompareConf);
+    ASSERT_TRUE(anyMark());
+    load(DistinctFile);
+    EXPECT_FALSE(anyMark());
+    clickVisible(window->BtnCompareConf);
+    ASSERT_TRUE(anyMark());
+    window->MenuCommEndClick();
+    EXPECT_FALSE(anyMark());
+}
+
+TEST_F(Bulk, VerifyAfterUploadAndTheProductionLog) {
+    connectTransmitter();
+    load(DistinctFile);
+    fileDialogAnswers << path("production.csv");
+    clickVisible(window->ChckBxLog);
+    window->EdtLogNote->setText(QStringLiteral("šarže 7, \"A\""));
+    clickVisible(window->ChckBxVerify);
+    sim->clearLog();
+    upload();
+
+    std::vector<std::string> sent = requestsThenSentinel();
+    const std::vector<std::string> writesExpected = writeFrames(DistinctWrites);
+    ASSERT_GT(sent.size(), writesExpected.size());
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + writesExpected.size()),
+              writesExpected);
+    for (size_t i = writesExpected.size(); i < sent.size(); ++i)
+        EXPECT_TRUE(isRead(sent[i])) << sent[i];
+    EXPECT_EQ(messageTexts(),
+              QStringList{"Ověření po nahrání: převodník obsahuje nahranou konfiguraci."});
+
+    // A unit whose memory takes no writes: acknowledged, not stored, and the check says which.
+    messages.clear();
+    sim->setWriteEnabled(false);
+    startEditing();
+    window->CmbSensorWire->setCurrentIndex(0);
+    upload();
+    EXPECT_EQ(messageTexts(), QStringList{"Ověření po nahrání selhalo: převodník drží jiné "
+                                          "hodnoty v buňkách EEWiring."});
+
+    const QList<QByteArray> lines = fileBytes(path("production.csv")).split('\n');
+    ASSERT_EQ(lines.size(), 4) << fileBytes(path("production.csv")).toStdString();
+    EXPECT_EQ(lines[0],
+              "time,port,device_type,firmware,identifier,config_file,config_sha256,"
+              "result,operator_note\r");
+    const QString sha = QCryptographicHash::hash(DistinctFile, QCryptographicHash::Sha256).toHex();
+    const QString unit = QStringLiteral(",%1,VL48,1.310/250312,00042,").arg(portPath().c_str());
+    const QRegularExpression first(
+        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d([+-]\\d\\d:\\d\\d|Z)" +
+        QRegularExpression::escape(unit + "in.vl4," + sha + ",ok,\"šarže 7, \"\"A\"\"\"\r") + "$");
+    EXPECT_TRUE(first.match(QString::fromUtf8(lines[1])).hasMatch()) << lines[1].toStdString();
+    EXPECT_TRUE(QString::fromUtf8(lines[2]).contains(unit + "in.vl4 (edited),"))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(",verify mismatch: EEWiring,")) << lines[2].toStdString();
+    EXPECT_FALSE(lines[2].contains(sha.toLatin1())) << "the digest is that of what went in";
+}
+
+TEST_F(Bulk, ALogThatCannotBeWrittenStopsTheUploadBeforeAnyWrite) {
+    connectTransmitter();
+    load(DistinctFile);
+    // A file stands where the log's folder should be.
+    fileDialogAnswers << path("in.vl4/production.csv");
+    clickVisible(window->ChckBxLog);
+    sim->clearLog();
+    upload();
+
+    EXPECT_TRUE(requestsThenSentinel().empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("Výrobní protokol " + path("in.vl4/production.csv") +
+                                            " nelze zapsat ("))
+        << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.endsWith("). Konfigurace nebyla nahrána."));
 }
