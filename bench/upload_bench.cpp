@@ -1,15 +1,22 @@
 // Time of "Nahrát konfiguraci" from the bulk tab against the simulator paced at 4800 baud, beside
 // the time the line itself needs for the same write exchanges; then serial programming of three
-// units with automatic reconnection, timed per unit from plugging it in to its upload done.
+// units with automatic reconnection, timed per unit from plugging it in to its upload done. Then
+// the command-line programmer on a simulator of its own: `vl48-cli write` of one unit beside the
+// line time of its frames, and how soon `vl48-cli series` talks to a unit after it is plugged in.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -42,6 +49,127 @@ size_t writeExchanges(const vl48sim::Simulator& sim) {
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+double msBetween(std::chrono::steady_clock::time_point from,
+                 std::chrono::steady_clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// vl48-cli write and series against a paced simulator of their own. False when a run failed.
+bool benchCli(const QTemporaryDir& dir, int runs, double byteMs) {
+    QTemporaryDir own;
+    const auto paced = startPacedSimulator(own);
+    vl48sim::Simulator& sim = *paced;
+    const QString port = QString::fromStdString(sim.linkPath());
+    const QString file = dir.filePath("bench.vl4");
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write("10\r\n1\r\n2\r\n-050\r\n0450\r\n1\r\n2\r\n-05\r\n1\r\n1\r\n"
+                  "24.12.2017\r\nKotelna 12\r\n01,50\r\n") < 0)
+        return false;
+    out.close();
+
+    // The whole program, started to ended, and the line's share: from the first request the
+    // transmitter received to its last reply sent. The first run, not timed, counts the frames.
+    size_t frames = 0;
+    std::vector<double> spans, wholes, startups;
+    for (int i = 0; i <= runs; ++i) {
+        sim.clearLog();
+        QProcess cli;
+        QElapsedTimer whole;
+        whole.start();
+        const auto started = std::chrono::steady_clock::now();
+        cli.start(QStringLiteral(VL48_CLI), {"write", "-p", port, file});
+        if (i > 0 && !sim.waitForReplies(frames, std::chrono::seconds(10))) return false;
+        const auto lastReply = std::chrono::steady_clock::now();
+        if (!cli.waitForFinished(10000) || cli.exitCode() != 0) {
+            std::fprintf(stderr, "vl48-cli write failed: %s\n",
+                         cli.readAllStandardError().constData());
+            return false;
+        }
+        const double wholeMs = whole.nsecsElapsed() / 1e6;
+        const auto requests = sim.requests();
+        if (i == 0) {
+            frames = requests.size();
+            continue;
+        }
+        spans.push_back(msBetween(requests.front().at, lastReply));
+        startups.push_back(msBetween(started, requests.front().at));
+        wholes.push_back(wholeMs);
+    }
+    // Requests and replies are 7 bytes each.
+    const double lineMs = frames * 14 * byteMs;
+    std::printf(
+        "vl48-cli write       %d runs, %zu exchanges each (identify, firmware, identifier, "
+        "the upload)\n",
+        runs, frames);
+    std::printf("  line time          %.1f ms (%zu x 14 bytes x 10 bits / 4800 baud)\n", lineMs,
+                frames);
+    std::printf("  first request to last reply, median %.1f ms (fastest %.1f, slowest %.1f)\n",
+                median(spans), *std::min_element(spans.begin(), spans.end()),
+                *std::max_element(spans.begin(), spans.end()));
+    std::printf("  ratio              %.4f (goal: at most 1.02)\n", median(spans) / lineMs);
+    std::printf(
+        "  whole process      median %.1f ms, of which %.1f ms from its start to the first "
+        "request (start-up, port opening)\n",
+        median(wholes), median(startups));
+
+    // A series: each unit after the first plugged in once the program waits for it, at a random
+    // moment of its polling, and timed from plug() to the first request the unit receives.
+    const int units = std::max(runs, 2);
+    QProcess cli;
+    QByteArray errors;
+    cli.start(QStringLiteral(VL48_CLI),
+              {"series", "-p", port, file, "--count", QString::number(units)});
+    std::vector<double> found;
+    for (int unit = 1; unit <= units; ++unit) {
+        const QByteArray waiting = QStringLiteral("waiting for unit %1").arg(unit).toUtf8();
+        if (!waitUntil(
+                [&] {
+                    cli.waitForReadyRead(5);
+                    errors += cli.readAllStandardError();
+                    return errors.contains(waiting);
+                },
+                10000)) {
+            std::fprintf(stderr, "series: unit %d not awaited: %s\n", unit, errors.constData());
+            return false;
+        }
+        if (unit > 1) {
+            QThread::msleep(QRandomGenerator::global()->bounded(150));
+            sim.clearLog();
+            vl48sim::Identity next;
+            next.serial = uint16_t(100 + unit);
+            const auto plugged = std::chrono::steady_clock::now();
+            sim.plug(next);
+            if (!sim.waitForRequests(1, std::chrono::seconds(5))) {
+                std::fprintf(stderr, "series: unit %d plugged in, never asked\n", unit);
+                return false;
+            }
+            found.push_back(msBetween(plugged, sim.requests().front().at));
+        }
+        if (!waitUntil(
+                [&] {
+                    cli.waitForReadyRead(5);
+                    return cli.canReadLine();
+                },
+                10000)) {
+            std::fprintf(stderr, "series: unit %d without a result\n", unit);
+            return false;
+        }
+        cli.readLine();
+        if (unit < units) sim.unplug();
+    }
+    // It may have ended already, while its last line was read.
+    cli.waitForFinished(10000);
+    if (cli.state() != QProcess::NotRunning || cli.exitCode() != 0) {
+        std::fprintf(stderr, "series: exit code %d\n", cli.exitCode());
+        return false;
+    }
+    std::printf("vl48-cli series      %zu units plugged in while it waited\n", found.size());
+    std::printf("  plug to first request, median %.1f ms, slowest %.1f ms (goal: within 200 ms)\n",
+                median(found), *std::max_element(found.begin(), found.end()));
+    return true;
 }
 
 }  // namespace
@@ -162,5 +290,9 @@ int main(int argc, char** argv) {
         "(each cycle includes the reconnection timer's wait of up to 1 s, the connection's "
         "500 ms note pause and the %.1f ms line time of the upload)\n",
         lineMs);
+    if (!benchCli(dir, runs, byteMs)) {
+        std::fprintf(stderr, "vl48-cli failed\n");
+        return 1;
+    }
     return 0;
 }

@@ -45,21 +45,26 @@ constexpr ListField ListFields[] = {
 };
 
 // The three whole-number fields, in upload order, with how a cell's number is written back as
-// the field's text.
+// the field's text and the width of that field.
 struct NumberField {
     ConfigField field;
     Cell cell;
     QString ConfigFileValues::*text;
     QString (*textOf)(int);
+    int width;
 };
 const NumberField NumberFields[] = {
-    {ConfigField::CompTemp, EECompTemp, &ConfigFileValues::compTemp, compTempText},
-    {ConfigField::RangeBegin, EERangeBegin, &ConfigFileValues::rangeBegin, rangeText},
-    {ConfigField::RangeEnd, EERangeEnd, &ConfigFileValues::rangeEnd, rangeText},
+    {ConfigField::CompTemp, EECompTemp, &ConfigFileValues::compTemp, compTempText, 3},
+    {ConfigField::RangeBegin, EERangeBegin, &ConfigFileValues::rangeBegin, rangeText, 4},
+    {ConfigField::RangeEnd, EERangeEnd, &ConfigFileValues::rangeEnd, rangeText, 4},
 };
+constexpr int LineResWidth = 5;
 
-// A field text as the file writes it: blanks are zeros.
-QString fileText(QString text) { return text.replace(QLatin1Char(' '), QLatin1Char('0')); }
+// A field text as the file writes it: blanks are zeros, and a text shorter than its field (a
+// zero is one digit short) fills the positions after it, as the masked field does.
+QString fileText(QString text, int width) {
+    return text.replace(QLatin1Char(' '), QLatin1Char('0')).leftJustified(width, QLatin1Char('0'));
+}
 
 QString dateText(const QDate& date, uint16_t dayMonth, uint16_t year) {
     if (date.isValid()) return configDateText(date);
@@ -175,8 +180,8 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
         if (cellWord(found) == cellWord(maskedInteger(values.*number.text))) continue;
         result.differences.push_back({number.field,
                                       {number.cell},
-                                      fileText(values.*number.text),
-                                      fileText(number.textOf(found)),
+                                      fileText(values.*number.text, number.width),
+                                      fileText(number.textOf(found), number.width),
                                       std::nullopt});
     }
     // The date: either cell may differ.
@@ -202,8 +207,8 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
     if (cellWord(lineRes) != cellWord(maskedHundredths(values.lineRes)))
         result.differences.push_back({ConfigField::LineRes,
                                       {EELineRes},
-                                      fileText(values.lineRes),
-                                      fileText(lineResText(lineRes)),
+                                      fileText(values.lineRes, LineResWidth),
+                                      fileText(lineResText(lineRes), LineResWidth),
                                       std::nullopt});
     // In the order of the file's lines, as the marks and the command line list them.
     std::stable_sort(result.differences.begin(), result.differences.end(),

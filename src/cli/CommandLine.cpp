@@ -1,0 +1,267 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QLoggingCategory>
+#include <cstdio>
+#include <vector>
+
+#include "Commands.h"
+#include "link/ComPort.h"
+
+namespace vl48cli {
+
+namespace {
+
+const QList<QCommandLineOption>& allOptions() {
+    static const QList<QCommandLineOption> options = {
+        {{QStringLiteral("p"), QStringLiteral("port")},
+         QStringLiteral("The serial port, or a simulator's port link."),
+         QStringLiteral("PORT")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Also save the configuration to FILE.vl4, as the window's basic tab saves "
+                        "it."),
+         QStringLiteral("FILE.vl4")},
+        {QStringLiteral("verify"),
+         QStringLiteral("After programming, read the unit back and compare it with the file.")},
+        {QStringLiteral("log"),
+         QStringLiteral("Append a line for every unit to the production log LOG.csv; a log that "
+                        "cannot be written stops the program before anything is programmed."),
+         QStringLiteral("LOG.csv")},
+        {QStringLiteral("note"), QStringLiteral("The operator's note in the log's lines."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("count"),
+         QStringLiteral("Stop after N units (series) or N measurements (measure); without it, "
+                        "Ctrl+C stops."),
+         QStringLiteral("N")},
+        {QStringLiteral("every"),
+         QStringLiteral("Seconds from one measurement to the next (default 1)."),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("json"), QStringLiteral("Results as one compact JSON object per line.")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Write the conversation with the transmitter to standard error (the "
+                        "categories vl48.link and vl48.port).")},
+    };
+    return options;
+}
+
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                    QStringLiteral("Show this help."));
+
+QCommandLineOption option(const QString& name) {
+    for (const QCommandLineOption& o : allOptions())
+        if (o.names().contains(name)) return o;
+    Q_UNREACHABLE();
+}
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    const char* summary;
+    QStringList options;  // besides --json, --trace and --help
+    bool takesFile;
+    int (*run)(const Invocation&, const Output&);
+};
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list = {
+        {"ports",
+         "ports",
+         "List the serial ports, simulators' port links first.",
+         {},
+         false,
+         runPorts},
+        {"identify",
+         "identify -p PORT",
+         "Show who is on the port: device type, firmware, identifier, terminal temperature and "
+         "input value.",
+         {QStringLiteral("port")},
+         false,
+         runIdentify},
+        {"read",
+         "read -p PORT [-o FILE.vl4]",
+         "Read the transmitter's configuration; with -o also save it as a configuration file.",
+         {QStringLiteral("port"), QStringLiteral("output")},
+         false,
+         runRead},
+        {"diff",
+         "diff -p PORT FILE.vl4",
+         "Show the values in which the transmitter differs from the file (exit code 5 when it "
+         "does).",
+         {QStringLiteral("port")},
+         true,
+         runDiff},
+        {"write",
+         "write -p PORT FILE.vl4 [--verify] [--log LOG.csv] [--note TEXT]",
+         "Program one unit with the file, as the bulk tab uploads it.",
+         {QStringLiteral("port"), QStringLiteral("verify"), QStringLiteral("log"),
+          QStringLiteral("note")},
+         true,
+         runWrite},
+        {"series",
+         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--note TEXT]",
+         "Program every unit plugged into the port, one after another, each once; a failed unit "
+         "is reported and logged and the series goes on; the exit code is the first failure's.",
+         {QStringLiteral("port"), QStringLiteral("count"), QStringLiteral("verify"),
+          QStringLiteral("log"), QStringLiteral("note")},
+         true,
+         runSeries},
+        {"measure",
+         "measure -p PORT [--every SECONDS] [--count N]",
+         "Print the input value and the terminal temperature, one line each time.",
+         {QStringLiteral("port"), QStringLiteral("every"), QStringLiteral("count")},
+         false,
+         runMeasure},
+    };
+    return list;
+}
+
+const char* const ExitCodesText =
+    "Exit codes:\n"
+    "  0  done\n"
+    "  1  usage: unknown command or option, a value missing or wrong\n"
+    "  2  the port cannot be opened, or no transmitter answers on it\n"
+    "  3  a device this tool does not configure\n"
+    "  4  an exchange with the transmitter failed (a unit programmed in part: failed at step N)\n"
+    "  5  the transmitter holds other values than the file (write/series --verify, diff)\n"
+    "  6  a configuration file or the log cannot be read or written, or the file is refused\n"
+    "A series ends with the code of its first failed unit. A second Ctrl+C during a unit\n"
+    "abandons it half-written, with exit code 130.\n";
+
+void print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// Words filled into lines of at most 80 columns, each indented.
+QString wrapped(const char* text, int indent) {
+    QString out, line;
+    for (const QString& word : QString::fromLatin1(text).split(QLatin1Char(' '))) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > 80) {
+            out += QString(indent, QLatin1Char(' ')) + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return out + QString(indent, QLatin1Char(' ')) + line + QLatin1Char('\n');
+}
+
+QString generalHelp() {
+    QString text = QStringLiteral(
+        "Usage: vl48-cli COMMAND [options]\n"
+        "The VL48 command-line programmer: identifies, reads, compares and programs VL48\n"
+        "transmitters on a serial port, one unit or a series, with a production log.\n\n"
+        "Commands:\n");
+    for (const Command& c : commands())
+        text += QStringLiteral("  %1\n%2").arg(QLatin1String(c.synopsis), wrapped(c.summary, 6));
+    text += QStringLiteral(
+        "\nEvery command takes --json (results as one JSON object per line on standard output),\n"
+        "--trace (the exchanges on standard error) and --help; \"vl48-cli COMMAND --help\"\n"
+        "describes its options. Messages and progress go to standard error.\n\n");
+    return text + QLatin1String(ExitCodesText);
+}
+
+bool wholeNumber(const QString& text, int& value) {
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value > 0;
+}
+
+}  // namespace
+
+int run(const QStringList& arguments) {
+    // The command's name: the first argument that is neither an option nor an option's value.
+    // Unknown options are left to the command's own parser below.
+    QCommandLineParser first;
+    first.addOptions(allOptions());
+    first.addOption(HelpOption);
+    first.addPositionalArgument(QStringLiteral("command"), QString());
+    first.parse(arguments);
+    if (first.positionalArguments().isEmpty()) {
+        if (first.isSet(QStringLiteral("help"))) {
+            print(generalHelp());
+            return ExitDone;
+        }
+        say(QStringLiteral("no command given; see vl48-cli --help"));
+        return ExitUsage;
+    }
+    const QString name = first.positionalArguments().first();
+    const Command* command = nullptr;
+    for (const Command& c : commands())
+        if (name == QLatin1String(c.name)) command = &c;
+    if (!command) {
+        say(QStringLiteral("unknown command \"%1\"; see vl48-cli --help").arg(name));
+        return ExitUsage;
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(command->summary));
+    parser.addOption(HelpOption);
+    for (const QString& o : command->options) parser.addOption(option(o));
+    parser.addOption(option(QStringLiteral("json")));
+    parser.addOption(option(QStringLiteral("trace")));
+    parser.addPositionalArgument(name, QStringLiteral("The command."), name);
+    if (command->takesFile)
+        parser.addPositionalArgument(QStringLiteral("file"),
+                                     QStringLiteral("The configuration file."),
+                                     QStringLiteral("FILE.vl4"));
+    if (!parser.parse(arguments)) {
+        say(parser.errorText() + QStringLiteral("; see vl48-cli %1 --help").arg(name));
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        // The usage line names the program as it is installed, not the path it was started by.
+        QString help = parser.helpText();
+        help.replace(0, help.indexOf(QLatin1String(" [options]")),
+                     QStringLiteral("Usage: vl48-cli"));
+        print(help + QLatin1Char('\n') + QLatin1String(ExitCodesText));
+        return ExitDone;
+    }
+    const auto usage = [&name](const QString& problem) {
+        say(problem + QStringLiteral("; see vl48-cli %1 --help").arg(name));
+        return int(ExitUsage);
+    };
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != (command->takesFile ? 2 : 1))
+        return usage(command->takesFile ? QStringLiteral("one configuration file wanted")
+                                        : QStringLiteral("unexpected argument"));
+
+    Invocation call;
+    if (command->takesFile) call.file = positional[1];
+    if (command->options.contains(QStringLiteral("port"))) {
+        call.port = parser.value(QStringLiteral("port"));
+        if (call.port.isEmpty()) return usage(QStringLiteral("no port given (-p PORT)"));
+    }
+    // Only the command's own options may be asked for.
+    const auto has = [&](const char* o) {
+        return command->options.contains(QLatin1String(o)) && parser.isSet(QLatin1String(o));
+    };
+    const auto value = [&](const char* o) {
+        return has(o) ? parser.value(QLatin1String(o)) : QString();
+    };
+    call.output = value("output");
+    call.log = value("log");
+    call.note = value("note");
+    call.verify = has("verify");
+    if (has("count") && !wholeNumber(value("count"), call.count))
+        return usage(QStringLiteral("--count wants a whole number from 1"));
+    if (has("every")) {
+        bool ok = false;
+        call.every = value("every").toDouble(&ok);
+        if (!ok || call.every < 0 || call.every > 86400)
+            return usage(QStringLiteral("--every wants seconds from 0 to 86400"));
+    }
+    if (parser.isSet(QStringLiteral("trace")))
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("vl48.link.debug=true\nvl48.port.debug=true"));
+
+    const Output out(parser.isSet(QStringLiteral("json")));
+    try {
+        return command->run(call, out);
+    } catch (const vl48::EComError& e) {
+        // A device lost before an exchange: the exchange could not take place.
+        say(QStringLiteral("port %1: %2").arg(call.port, e.text()));
+        return ExitExchange;
+    }
+}
+
+}  // namespace vl48cli

@@ -1,0 +1,240 @@
+#include "Commands.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+#include "Interrupt.h"
+#include "Programming.h"
+#include "Session.h"
+#include "config/ConfigReading.h"
+#include "config/Cp1250.h"
+#include "config/NumberTexts.h"
+#include "files/ConfigFile.h"
+#include "files/Upload.h"
+
+namespace vl48cli {
+
+namespace {
+
+using vl48::ConfigField;
+
+// The dates the basic tab can show; a stored date outside them is no date of setting.
+const QDate EarliestShownDate(2000, 1, 1);
+const QDate LatestShownDate(9999, 12, 31);
+
+// A cell's text as its masked field holds it and the file saves it: blanks are zeros, and a text
+// shorter than the mask ("000" of a zero range) is filled up at the end by the mask's blanks.
+QString maskedFieldText(const QString& text, int width) {
+    return QString(text)
+        .replace(QLatin1Char(' '), QLatin1Char('0'))
+        .leftJustified(width, QLatin1Char('0'));
+}
+
+// The configuration as the basic tab shows a transmitter's and saves it. `read` holds every cell.
+vl48::ConfigFileValues valuesOf(const vl48::TransmitterConfig& read) {
+    const auto word = [&read](vl48::Cell cell) { return *read.word(cell); };
+    vl48::ConfigFileValues v;
+    v.inputType = word(vl48::EEInputType);
+    v.outputType = word(vl48::EEOutputType);
+    v.sensorFault = word(vl48::EESensorFault);
+    v.rangeBegin = maskedFieldText(vl48::rangeText(vl48::rangeValue(word(vl48::EERangeBegin))), 4);
+    v.rangeEnd = maskedFieldText(vl48::rangeText(vl48::rangeValue(word(vl48::EERangeEnd))), 4);
+    v.filter = word(vl48::EEFilter);
+    v.compMode = word(vl48::EECompMode);
+    v.compTemp =
+        maskedFieldText(vl48::compTempText(vl48::compTempValue(word(vl48::EECompTemp))), 3);
+    v.outputLimit = word(vl48::EEOutputLimit);
+    v.wiring = word(vl48::EEWiring);
+    const auto date = vl48::dateOfSetting(word(vl48::EEDayMonth), word(vl48::EEYear),
+                                          EarliestShownDate, LatestShownDate);
+    if (!date)
+        say(QStringLiteral("the transmitter holds no valid date of setting (day.month %1.%2, year "
+                           "%3); today's date stands in for it")
+                .arg(vl48::dayOf(word(vl48::EEDayMonth)))
+                .arg(vl48::monthOf(word(vl48::EEDayMonth)))
+                .arg(word(vl48::EEYear)));
+    v.date = date.value_or(QDate::currentDate());
+    if (read.note.outcome == vl48::NoteRead::Read) {
+        v.note = vl48::fromCp1250(read.note.bytes);
+        v.noteBytes = read.note.bytes;
+    }
+    v.lineRes = maskedFieldText(vl48::lineResText(vl48::lineResValue(word(vl48::EELineRes))), 5);
+    return v;
+}
+
+// The file's thirteen values in its order, as texts; codes are numbers in JSON.
+std::vector<std::pair<ConfigField, QJsonValue>> fieldValues(const vl48::ConfigFileValues& v) {
+    return {{ConfigField::InputType, v.inputType},
+            {ConfigField::OutputType, v.outputType},
+            {ConfigField::SensorFault, v.sensorFault},
+            {ConfigField::RangeBegin, v.rangeBegin},
+            {ConfigField::RangeEnd, v.rangeEnd},
+            {ConfigField::Filter, v.filter},
+            {ConfigField::CompMode, v.compMode},
+            {ConfigField::CompTemp, v.compTemp},
+            {ConfigField::OutputLimit, v.outputLimit},
+            {ConfigField::Wiring, v.wiring},
+            {ConfigField::Date, vl48::configDateText(v.date)},
+            {ConfigField::Note, v.note},
+            {ConfigField::LineRes, v.lineRes}};
+}
+
+QString jsonKey(ConfigField field) {
+    return QString::fromLatin1(vl48::fieldName(field)).replace(QLatin1Char(' '), QLatin1Char('_'));
+}
+
+QString measuredShown(int32_t measured, int32_t faultFrom) {
+    const QString text = vl48::measuredText(measured, faultFrom, QLatin1Char('.'));
+    return text.isEmpty() ? QStringLiteral("(code %1)").arg(measured) : text;
+}
+
+void addMeasured(QJsonObject& object, int32_t measured, int32_t faultFrom) {
+    if (vl48::measuredKind(measured, faultFrom) == vl48::Measured::Reading)
+        object.insert(QStringLiteral("input"), decimalValue(measured, 2));
+    else
+        object.insert(QStringLiteral("input_fault"), measuredShown(measured, faultFrom));
+}
+
+}  // namespace
+
+int runPorts(const Invocation&, const Output& out) {
+    QStringList ports;
+    vl48::TComPort::ListPorts(ports);
+    for (const QString& port : ports) out.result({{QStringLiteral("port"), port}}, port);
+    if (ports.isEmpty()) say(QStringLiteral("no serial ports"));
+    return ExitDone;
+}
+
+int runIdentify(const Invocation& call, const Output& out) {
+    Session session(call.port);
+    if (const int exit = session.connect(false)) return exit;
+    const vl48::Identification& id = session.identification();
+    QJsonObject object{{QStringLiteral("port"), call.port}};
+    addIdentification(object, id);
+    QString text = QStringLiteral("device: %1 (type %2)\nfirmware: %3 (version %4 of %5)")
+                       .arg(id.status)
+                       .arg(id.deviceType)
+                       .arg(id.firmwareText.full, id.firmwareText.version, id.firmwareText.date);
+    int exit = ExitDone;
+    if (!id.accepted) {
+        text += QStringLiteral("\nthis tool does not configure this device");
+        exit = ExitRefused;
+    } else if (const auto readings = vl48::readDeviceReadings(session.link())) {
+        const QString identifier =
+            readings->serial ? vl48::identifierText(*readings->serial) : QString();
+        object.insert(QStringLiteral("identifier"), identifier);
+        object.insert(QStringLiteral("terminal_temperature"),
+                      decimalValue(readings->temperature, 1));
+        addMeasured(object, readings->measured, vl48::MeasureFaultFrom);
+        text += QStringLiteral("\nidentifier: %1\nterminal temperature: %2 °C\ninput: %3")
+                    .arg(readings->serial ? identifier : QStringLiteral("not supported"),
+                         decimalText(readings->temperature, 1),
+                         measuredShown(readings->measured, vl48::MeasureFaultFrom));
+    } else {
+        say(QStringLiteral("the transmitter did not answer the readings"));
+        return ExitExchange;
+    }
+    out.result(object, text);
+    return exit;
+}
+
+int runRead(const Invocation& call, const Output& out) {
+    Session session(call.port);
+    if (const int exit = session.connect()) return exit;
+    const vl48::TransmitterConfig read = vl48::readConfiguration(session.link());
+    // A value missing would be saved as whatever stood in for it: no file rather than a wrong one.
+    if (read.words.size() != vl48::ConfigReadCells.size() ||
+        read.note.outcome == vl48::NoteRead::PortFailed) {
+        say(QStringLiteral("the transmitter did not answer every read; nothing saved"));
+        return ExitExchange;
+    }
+    const vl48::ConfigFileValues values = valuesOf(read);
+    QJsonObject object{{QStringLiteral("port"), call.port}};
+    QStringList lines;
+    for (const auto& [field, value] : fieldValues(values)) {
+        object.insert(jsonKey(field), value);
+        lines << QStringLiteral("%1: %2").arg(
+            QLatin1String(vl48::fieldName(field)),
+            value.isString() ? value.toString() : QString::number(value.toInt()));
+    }
+    out.result(object, lines.join(QLatin1Char('\n')));
+    if (call.output.isEmpty()) return ExitDone;
+    if (const QString problem = vl48::saveConfigFile(call.output, values); !problem.isEmpty()) {
+        say(QStringLiteral("%1: %2").arg(call.output, problem));
+        return ExitFile;
+    }
+    say(QStringLiteral("saved to %1").arg(call.output));
+    return ExitDone;
+}
+
+int runDiff(const Invocation& call, const Output& out) {
+    vl48::ConfigFileValues values;
+    if (!loadConfiguration(call.file, values)) return ExitFile;
+    Session session(call.port);
+    if (const int exit = session.connect()) return exit;
+    const vl48::Comparison comparison = vl48::compareWithTransmitter(session.link(), values);
+    if (!comparison.complete) {
+        say(QStringLiteral("the transmitter did not answer every read"));
+        return ExitExchange;
+    }
+    for (const vl48::Difference& d : comparison.differences) {
+        QJsonArray cells;
+        for (vl48::Cell cell : d.cells)
+            cells.append(QString::fromLatin1(vl48::cellInfo(cell).name));
+        const QString name = QString::fromLatin1(vl48::fieldName(d.field));
+        out.result({{QStringLiteral("field"), name},
+                    {QStringLiteral("cells"), cells},
+                    {QStringLiteral("file"), d.wanted},
+                    {QStringLiteral("transmitter"), d.found}},
+                   QStringLiteral("%1: file %2, transmitter %3").arg(name, d.wanted, d.found));
+    }
+    if (comparison.differences.empty()) {
+        say(QStringLiteral("the transmitter holds the values of %1").arg(call.file));
+        return ExitDone;
+    }
+    return ExitMismatch;
+}
+
+int runWrite(const Invocation& call, const Output& out) {
+    Job job;
+    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.note)) return exit;
+    Session session(call.port);
+    // A refused device is refused by the programming, which logs the attempt.
+    if (const int exit = session.connect(false)) return exit;
+    // Until here a Ctrl+C ends the program as usual: nothing has been written.
+    catchInterrupt();
+    const UnitUnderWay unit;
+    return programUnit(session, job, out, 0);
+}
+
+int runMeasure(const Invocation& call, const Output& out) {
+    Session session(call.port);
+    if (const int exit = session.connect()) return exit;
+    catchInterrupt();
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 0; call.count == 0 || n < call.count; ++n) {
+        // Each measurement at its own time from the start, so that slow answers do not add up.
+        if (n > 0 && !pause(int(qRound64(n * call.every * 1000) - clock.elapsed()))) break;
+        const auto m = vl48::measureOnce(session.link());
+        if (!m) {
+            say(QStringLiteral("the transmitter did not answer the measurement"));
+            return ExitExchange;
+        }
+        QJsonObject object{
+            {QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs)},
+            {QStringLiteral("terminal_temperature"), decimalValue(m->temperature, 1)}};
+        addMeasured(object, m->measured, vl48::LiveMeasureFaultFrom);
+        out.result(object, QStringLiteral("input: %1  terminal temperature: %2 °C")
+                               .arg(measuredShown(m->measured, vl48::LiveMeasureFaultFrom),
+                                    decimalText(m->temperature, 1)));
+        if (interrupted()) break;
+    }
+    return ExitDone;
+}
+
+}  // namespace vl48cli

@@ -1,0 +1,29 @@
+// The commands of the command-line programmer, each given its parsed command line.
+#pragma once
+
+#include <QString>
+
+#include "Output.h"
+
+namespace vl48cli {
+
+struct Invocation {
+    QString port;
+    QString file;    // the configuration file of diff, write and series
+    QString output;  // read -o
+    QString log;
+    QString note;
+    bool verify = false;
+    int count = 0;       // 0: no limit
+    double every = 1.0;  // seconds between measurements
+};
+
+int runPorts(const Invocation& call, const Output& out);
+int runIdentify(const Invocation& call, const Output& out);
+int runRead(const Invocation& call, const Output& out);
+int runDiff(const Invocation& call, const Output& out);
+int runWrite(const Invocation& call, const Output& out);
+int runSeries(const Invocation& call, const Output& out);
+int runMeasure(const Invocation& call, const Output& out);
+
+}  // namespace vl48cli

@@ -1,0 +1,65 @@
+#include "Interrupt.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <algorithm>
+
+namespace vl48cli {
+
+namespace {
+
+volatile sig_atomic_t interruptCount = 0;
+volatile sig_atomic_t unitUnderWay = 0;
+
+template <size_t N>
+void tell(const char (&text)[N]) {
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, text, N - 1);
+}
+
+extern "C" void onInterrupt(int) {
+    interruptCount = interruptCount + 1;
+    if (!unitUnderWay) return;
+    if (interruptCount == 1) {
+        tell(
+            "\nvl48-cli: Ctrl+C: this unit is finished first, then the program stops "
+            "(Ctrl+C again abandons the unit half-written)\n");
+        return;
+    }
+    tell(
+        "\nvl48-cli: Ctrl+C again: stopped in the middle of the unit; it is half-written and "
+        "has no log line\n");
+    ::_exit(130);
+}
+
+}  // namespace
+
+void catchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The port's blocking waits go on after the handler; the loops look at the count.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool interrupted() { return interruptCount > 0; }
+
+bool pause(int ms) {
+    const QDeadlineTimer deadline(std::max(ms, 0));
+    while (!interrupted()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0) return true;
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 10)));
+    }
+    return false;
+}
+
+UnitUnderWay::UnitUnderWay() { unitUnderWay = 1; }
+UnitUnderWay::~UnitUnderWay() { unitUnderWay = 0; }
+
+}  // namespace vl48cli

@@ -1,0 +1,160 @@
+#include "Programming.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonArray>
+
+#include "Session.h"
+#include "link/Frame.h"
+
+namespace vl48cli {
+
+namespace {
+
+QString refusalText(const vl48::UploadRefusal& refusal) {
+    if (refusal.reason == vl48::UploadRefusal::Reason::NoListEntry)
+        return QStringLiteral("the file has no value for the list \"%1\"")
+            .arg(QLatin1String(vl48::fieldName(refusal.field)));
+    return QStringLiteral("the date of setting is missing or before 1 January 2000");
+}
+
+QJsonArray differencesJson(const vl48::Comparison& comparison) {
+    QJsonArray list;
+    for (const vl48::Difference& d : comparison.differences) {
+        QJsonArray cells;
+        for (vl48::Cell cell : d.cells)
+            cells.append(QString::fromLatin1(vl48::cellInfo(cell).name));
+        list.append(QJsonObject{{QStringLiteral("field"), QLatin1String(vl48::fieldName(d.field))},
+                                {QStringLiteral("cells"), cells},
+                                {QStringLiteral("file"), d.wanted},
+                                {QStringLiteral("transmitter"), d.found}});
+    }
+    return list;
+}
+
+}  // namespace
+
+bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values) {
+    const vl48::ConfigFileLoad load = vl48::loadConfigFile(path);
+    if (load.notAConfigFile || load.linesRead < vl48::ConfigFileLines) {
+        say(QStringLiteral("%1: %2").arg(
+            path, load.notAConfigFile
+                      ? QStringLiteral("not a configuration file")
+                      : QStringLiteral("line %1: %2").arg(load.linesRead + 1).arg(load.error)));
+        return false;
+    }
+    values = load.values;
+    return true;
+}
+
+int prepareJob(Job& job, const QString& file, bool verify, const QString& logPath,
+               const QString& note) {
+    job.file = file;
+    job.verify = verify;
+    job.operatorNote = note;
+    if (!loadConfiguration(file, job.values)) return ExitFile;
+    if (const auto refusal = vl48::uploadRefusal(job.values)) {
+        say(QStringLiteral("%1: not programmed: %2").arg(file, refusalText(*refusal)));
+        return ExitFile;
+    }
+    job.steps = vl48::uploadSteps(job.values);
+    if (!logPath.isEmpty()) {
+        job.log.emplace(logPath);
+        if (const QString problem = job.log->prepare(); !problem.isEmpty()) {
+            say(QStringLiteral("log %1 cannot be written: %2").arg(logPath, problem));
+            return ExitFile;
+        }
+    }
+    return ExitDone;
+}
+
+int programUnit(Session& session, const Job& job, const Output& out, int unit) {
+    const vl48::Identification& id = session.identification();
+    vl48::Link& link = session.link();
+    QString identifier;
+    QString result;
+    int exit = ExitDone;
+    vl48::Comparison comparison;
+
+    if (!id.accepted) {
+        result = vl48::resultRefused();
+        exit = ExitRefused;
+    } else {
+        // The identifier names the unit in the log; a unit without the command has none.
+        // A unit pulled out meanwhile fails its first step below.
+        vl48::Frame reply;
+        try {
+            if (link.Send(vl48::CmdSerialNumber, 0, reply))
+                identifier = vl48::identifierText(vl48::replyWord(reply));
+        } catch (const vl48::EComError&) {
+        }
+        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), identifier));
+        int acknowledged = 0;
+        int failedStep = 0;
+        try {
+            failedStep = vl48::runUpload(
+                link, job.steps, [&](const vl48::UploadStep& step) { acknowledged = step.number; });
+        } catch (const vl48::EComError& e) {
+            failedStep = acknowledged + 1;
+            say(QStringLiteral("port: %1").arg(e.text()));
+        }
+        if (failedStep != 0) {
+            result = vl48::resultFailedAtStep(failedStep);
+            exit = ExitExchange;
+        } else if (job.verify) {
+            try {
+                comparison = vl48::compareWithTransmitter(link, job.values);
+            } catch (const vl48::EComError& e) {
+                say(QStringLiteral("port: %1").arg(e.text()));
+            }
+            if (!comparison.complete) {
+                result = vl48::resultVerifyFailed();
+                exit = ExitExchange;
+            } else if (!comparison.differences.empty()) {
+                result = vl48::resultVerifyMismatch(comparison.cellNames());
+                exit = ExitMismatch;
+            }
+        }
+        if (result.isEmpty()) result = vl48::resultOk();
+    }
+
+    if (job.log) {
+        vl48::ProductionRecord record;
+        record.time = QDateTime::currentDateTime();
+        record.port = session.portName();
+        record.deviceType = deviceTypeText(id);
+        record.firmware = id.firmwareText.full;
+        record.identifier = identifier;
+        record.configFile = QFileInfo(job.file).fileName();
+        record.configSha256 = vl48::configSha256(job.values);
+        record.result = result;
+        record.operatorNote = job.operatorNote;
+        if (const QString problem = job.log->append(record); !problem.isEmpty()) {
+            say(QStringLiteral("log %1: the line for this unit was not written: %2")
+                    .arg(job.log->path(), problem));
+            if (exit == ExitDone) exit = ExitFile;
+        }
+    }
+
+    QJsonObject object;
+    if (unit > 0) object.insert(QStringLiteral("unit"), unit);
+    object.insert(QStringLiteral("port"), session.portName());
+    addIdentification(object, id);
+    object.insert(QStringLiteral("identifier"), identifier);
+    object.insert(QStringLiteral("result"), result);
+    object.insert(QStringLiteral("exit_code"), exit);
+    if (!comparison.differences.empty())
+        object.insert(QStringLiteral("differences"), differencesJson(comparison));
+    QString text =
+        (unit > 0 ? QStringLiteral("unit %1: ").arg(unit) : QString()) +
+        QStringLiteral("%1 %2 %3: %4")
+            .arg(deviceTypeText(id), id.firmwareText.full,
+                 identifier.isEmpty() ? QStringLiteral("(no identifier)") : identifier, result);
+    for (const vl48::Difference& d : comparison.differences)
+        text += QStringLiteral("\n  %1: file %2, transmitter %3")
+                    .arg(QLatin1String(vl48::fieldName(d.field)), d.wanted, d.found);
+    out.result(object, text);
+    return exit;
+}
+
+}  // namespace vl48cli

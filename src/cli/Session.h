@@ -1,0 +1,52 @@
+// One port and the transmitter on it: opening with the system's reason when it fails, the
+// identification every command starts with, and the quick presence test of a series.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include "Output.h"
+#include "link/ComPort.h"
+#include "link/Identification.h"
+#include "link/Link.h"
+
+namespace vl48cli {
+
+class Session {
+public:
+    explicit Session(const QString& portName);
+
+    const QString& portName() const { return m_portName; }
+    vl48::TComPort& port() { return m_port; }
+    vl48::Link& link() { return m_link; }
+    const vl48::Identification& identification() const { return m_id; }
+
+    // Opens the port with a fresh frame tag, as every connection does. Empty on success, else
+    // why not, with the system's reason where it can tell; `forGood` is set when waiting will
+    // not help (this user may not use the port, or another program holds it).
+    QString open(bool* forGood = nullptr);
+    void close() { m_port.setActive(false); }
+    // Identify and firmware; false when the unit did not answer both.
+    bool identify();
+    // Open and identify, and unless `refuse` is false refuse what this tool does not configure,
+    // saying why on standard error: ExitDone, ExitNoAnswer or ExitRefused.
+    int connect(bool refuse = true);
+
+    // Whether anything answers on the open port: an identify request, and a short wait for the
+    // first byte of a reply, far shorter than an exchange's time-out, so that a series notices a
+    // unit plugged in soon. Whatever came is drained before the real identification.
+    bool probe();
+
+private:
+    QString m_portName;
+    vl48::TComPort m_port;
+    vl48::Link m_link{m_port};
+    vl48::Identification m_id;
+};
+
+// The device type as the log and the results name it: "VL48", or "type 10" without a label.
+QString deviceTypeText(const vl48::Identification& id);
+// Identification fields of a JSON result.
+void addIdentification(QJsonObject& object, const vl48::Identification& id);
+
+}  // namespace vl48cli

@@ -1,0 +1,157 @@
+// vl48-cli against the simulated transmitter: a series of units plugged in turn, a unit that does
+// not store what it acknowledges, and the exit codes of what goes wrong before any write.
+#include <QMap>
+#include <QProcess>
+#include <functional>
+
+#include "CliRun.h"
+#include "link/Frame.h"
+
+using namespace vl48test;
+using Kind = vl48sim::Fault::Kind;
+
+namespace {
+
+class Cli : public SimTest {
+protected:
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    QString port() const { return QString::fromStdString(portPath()); }
+    QString configFile() {
+        writeFileBytes(path("in.vl4"), DistinctFile);
+        return path("in.vl4");
+    }
+    // The log's lines, header first, split into their fields (no field here needs quoting).
+    QList<QStringList> logLines() const {
+        QList<QStringList> lines;
+        for (const QByteArray& line : fileBytes(path("log.csv")).split('\n'))
+            if (!line.isEmpty())
+                lines << QString::fromUtf8(line.chopped(1)).split(QLatin1Char(','));
+        return lines;
+    }
+    void expectDistinctMemory() {
+        for (const auto& [address, word] : DistinctMemory)
+            EXPECT_EQ(sim->cell(address), word) << "cell " << address;
+    }
+    bool anyWrite() const {
+        for (int command : requestCommands())
+            if (command == vl48::CmdWriteCell) return true;
+        return false;
+    }
+};
+
+TEST_F(Cli, SeriesProgramsEachUnitPluggedInOnceAndLogsIt) {
+    // The first unit misses its first identification: the wait asks again.
+    sim->injectFaultOnCommand(vl48::CmdIdentify, Kind::NoReply);
+    QProcess cli;
+    QStringList lines;
+    QObject::connect(&cli, &QProcess::readyReadStandardOutput, [&] {
+        while (cli.canReadLine()) lines << QString::fromUtf8(cli.readLine()).trimmed();
+    });
+    cli.start(QStringLiteral(VL48_CLI),
+              {"series", "-p", port(), configFile(), "--count", "3", "--verify", "--log",
+               path("log.csv"), "--note", "batch 7"});
+    for (uint16_t serial : {43, 44}) {
+        ASSERT_TRUE(waitUntil([&] { return lines.size() == serial - 42; }, 20000))
+            << cli.readAllStandardError().toStdString();
+        sim->unplug();
+        vl48sim::Identity next;
+        next.serial = serial;
+        sim->plug(next);
+    }
+    ASSERT_TRUE(waitUntil([&] { return cli.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_EQ(lines, QStringList({"unit 1: VL48 1.310/250312 00042: ok",
+                                  "unit 2: VL48 1.310/250312 00043: ok",
+                                  "unit 3: VL48 1.310/250312 00044: ok"}));
+    expectDistinctMemory();  // of the last unit; the others were verified
+
+    const QList<QStringList> log = logLines();
+    ASSERT_EQ(log.size(), 4);
+    EXPECT_EQ(log[0].join(','),
+              "time,port,device_type,firmware,identifier,config_file,"
+              "config_sha256,result,operator_note");
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(log[i].size(), 9);
+        EXPECT_EQ(log[i].mid(1, 5),
+                  QStringList({port(), "VL48", "1.310/250312",
+                               QStringLiteral("%1").arg(41 + i, 5, 10, QChar('0')), "in.vl4"}));
+        EXPECT_EQ(log[i].mid(7), QStringList({"ok", "batch 7"}));
+        EXPECT_EQ(log[i][6].size(), 64);
+    }
+}
+
+TEST_F(Cli, AUnitThatDoesNotStoreWhatItAcknowledgesIsAVerifyMismatch) {
+    sim->setWriteEnabled(false);
+    const CliRun run =
+        runCli({"write", "-p", port(), configFile(), "--verify", "--log", path("log.csv")});
+    EXPECT_EQ(run.exitCode, 5) << run.err.toStdString();
+    const QString cells =
+        "EEInputType EEOutputType EEFilter EERangeBegin EERangeEnd EECompMode "
+        "EECompTemp EELineRes EEWiring EEOutputLimit EESensorFault EEDayMonth "
+        "EEYear EENoteLength EENoteText";
+    EXPECT_EQ(run.out.section('\n', 0, 1), "VL48 1.310/250312 00042: verify mismatch: " + cells +
+                                               "\n  input type: file 10, transmitter 1");
+    const QList<QStringList> log = logLines();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_EQ(log[1].value(7), "verify mismatch: " + cells);
+}
+
+// What goes wrong before anything is written: the exit code, and the transmitter untouched.
+TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
+    struct Case {
+        const char* name;
+        QStringList args;  // PORT, FILE and LOG stand for the simulator's port, a file, a log
+        int exitCode;
+        bool portOpened;
+        std::function<void(vl48sim::Simulator&)> setup;
+    };
+    const Case cases[] = {
+        {"no command", {}, 1, false, {}},
+        {"unknown command", {"frobnicate", "-p", "PORT"}, 1, false, {}},
+        {"no file", {"write", "-p", "PORT"}, 1, false, {}},
+        {"option of another command", {"identify", "-p", "PORT", "--verify"}, 1, false, {}},
+        {"no port", {"identify"}, 1, false, {}},
+        {"port that does not exist", {"identify", "-p", "NOPORT"}, 2, false, {}},
+        {"nothing answers",
+         {"write", "-p", "PORT", "FILE"},
+         2,
+         true,
+         [](vl48sim::Simulator& s) { s.setUnsupported(vl48::CmdIdentify); }},
+        {"refused device type",
+         {"write", "-p", "PORT", "FILE"},
+         3,
+         true,
+         [](vl48sim::Simulator& s) {
+             s.setIdentity({10, 1310250312, 42});
+         }},
+        {"log that cannot be written",
+         {"write", "-p", "PORT", "FILE", "--log", "NOLOG"},
+         6,
+         false,
+         {}},
+        {"no configuration file", {"write", "-p", "PORT", "NOFILE"}, 6, false, {}},
+        {"transmitter that differs", {"diff", "-p", "PORT", "FILE"}, 5, true, {}},
+    };
+    const QString file = configFile();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim->clearLog();
+        if (c.setup) c.setup(*sim);
+        const QMap<QString, QString> stands = {{"PORT", port()},
+                                               {"NOPORT", path("none")},
+                                               {"FILE", file},
+                                               {"NOFILE", path("none.vl4")},
+                                               {"NOLOG", path("none/log.csv")}};
+        QStringList args;
+        for (const QString& arg : c.args) args << stands.value(arg, arg);
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_FALSE(anyWrite());
+        EXPECT_EQ(!requestCommands().empty(), c.portOpened);
+        sim->setUnsupported(vl48::CmdIdentify, false);
+        sim->setIdentity({});
+    }
+}
+
+}  // namespace
