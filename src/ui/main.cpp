@@ -1,5 +1,7 @@
 // Start-up: the application object with its general error handler, the main window (which
 // creates the reconnection dialog after itself), then the event loop.
+#include <QTimer>
+
 #include "Application.h"
 #include "FrmMain.h"
 
@@ -12,5 +14,8 @@ int main(int argc, char** argv) {
         window.showMessage(vl48::MsgKind::Error, text);
     };
     window.show();
+    // For timing the start-up from outside: the window is shown, then the program ends.
+    if (qEnvironmentVariable("VL48_QUIT_WHEN_SHOWN") == QLatin1String("1"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }
