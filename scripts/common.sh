@@ -4,11 +4,12 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 
-# Debian packages the project needs to build, test and show its window, and to check what it
-# installs (desktop-file-validate, appstreamcli).
+# Debian packages the project needs to build, test and show its window, to compile and check its
+# translations (qt6-tools-dev, qt6-l10n-tools: lupdate, lrelease), and to check what it installs
+# (desktop-file-validate, appstreamcli).
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev libgtest-dev googletest xvfb xauth fonts-dejavu-core
-          desktop-file-utils appstream)
+          qt6-tools-dev qt6-l10n-tools libgl-dev libgtest-dev googletest xvfb xauth
+          fonts-dejavu-core desktop-file-utils appstream)
 # What the sanitized and the fuzzing builds need on top: clang with its sanitizer and libFuzzer
 # runtimes, and llvm-symbolizer (package llvm) for readable stack traces in the reports.
 SANITIZER_PACKAGES=(clang libclang-rt-14-dev llvm)

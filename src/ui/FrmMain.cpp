@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,19 +15,15 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
+#include <QTranslator>
 
 #include "Application.h"
-#include "Build.h"
 #include "OKBottomDlg.h"
 #include "Widgets.h"
 
 namespace vl48 {
-
-using namespace build;
 
 void TFrmMain::uncaught(const QString& text) { TApplication::showError(text); }
 
@@ -52,35 +47,12 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     TmrReConn->setObjectName(QStringLiteral("TmrReConn"));
     TmrReConn->setInterval(1000);
 
-    buildMenu();
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    PanelConnect = named(new QWidget(central), "PanelConnect");
-    PanelSettings = named(new QWidget(central), "PanelSettings");
-    layout->addWidget(PanelConnect);
-    layout->addWidget(PanelSettings);
-    setCentralWidget(central);
-
-    auto* settingsLayout = new QVBoxLayout(PanelSettings);
-    settingsLayout->setContentsMargins(0, 0, 0, 0);
-    PageControl1 = named(new QTabWidget(PanelSettings), "PageControl1");
-    settingsLayout->addWidget(PageControl1);
-    TabBasicSet = named(new QWidget, "TabBasicSet");
-    TabAdvanceFunc = named(new QWidget, "TabAdvanceFunc");
-    TabService = named(new QWidget, "TabService");
-    TabDACorr = named(new QWidget, "TabDACorr");
-    PageControl1->addTab(TabBasicSet, QStringLiteral("Základní nastavení"));
-    PageControl1->addTab(TabAdvanceFunc, QStringLiteral("Hromadné konfigurování"));
-    PageControl1->addTab(TabService, QStringLiteral("Servisní přístup"));
-    PageControl1->addTab(TabDACorr, QStringLiteral("Korekce DA"));
-
+    setUpForms();
+    m_translator = new QTranslator(this);
+    if (!m_translator->load(QStringLiteral(":/i18n/vl48_en.qm")))
+        qWarning("The English translation is missing from the program");
+    wireMenu();
     buildStatusBar();
-    buildConnectView();
-    buildBasicTab();
-    buildBulkTab();
-    buildServiceTab();
-    buildDACorrTab();
     buildDialogs();
     connect(SpdBtnDemo, &QPushButton::clicked, this, &TFrmMain::SpdBtnDemoClick);
 
@@ -101,6 +73,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFrmMain::~TFrmMain() {
+    // The next window starts in Czech; this one is not retranslated on its way out.
+    m_forms.reset();
+    if (m_translatorInstalled) QCoreApplication::removeTranslator(m_translator);
     // QWidget's destructor still hides the window, and a field that held the focus then emits
     // its focus-out signal: by that time this window's own part is gone and so is the link. No
     // handler may run on a window being torn down.
@@ -109,30 +84,9 @@ TFrmMain::~TFrmMain() {
     delete link;
 }
 
-void TFrmMain::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu"));
-    MenuFile = named(bar->addMenu(QStringLiteral("Soubor")), "MenuFile");
-    MenuComm = named(bar->addMenu(QStringLiteral("Komunikace")), "MenuComm");
-    MenuCommEnd = named(MenuComm->addAction(QStringLiteral("Ukončit komunikaci")), "MenuCommEnd");
-    MenuSettings = named(bar->addMenu(QStringLiteral("Nastavení (CZ | EN)")), "MenuSettings");
-    MSettingsLanguage =
-        named(MenuSettings->addMenu(QStringLiteral("Jazyk / Language")), "MSettingsLanguage");
+void TFrmMain::wireMenu() {
     auto* languages = new QActionGroup(this);
-    MSLanguageCZ = named(MSettingsLanguage->addAction(QStringLiteral("Čeština")), "MSLanguageCZ");
-    MSLanguageEN = named(MSettingsLanguage->addAction(QStringLiteral("English")), "MSLanguageEN");
-    for (QAction* a : {MSLanguageCZ, MSLanguageEN}) {
-        a->setCheckable(true);
-        languages->addAction(a);
-    }
-    MSLanguageCZ->setChecked(true);
-    MSettingsService =
-        named(MenuSettings->addAction(QStringLiteral("Servisní přístup")), "MSettingsService");
-    MSettingsDACorr =
-        named(MenuSettings->addAction(QStringLiteral("Korekce DA výst.")), "MSettingsDACorr");
-    MSettingsService->setCheckable(true);
-    MSettingsDACorr->setCheckable(true);
-    MenuHelp = named(bar->addAction(QStringLiteral("Nápověda")), "MenuHelp");
+    for (QAction* a : {MSLanguageCZ, MSLanguageEN}) languages->addAction(a);
 
     connect(MSLanguageCZ, &QAction::triggered, this, &TFrmMain::MSLanguageCZClick);
     connect(MSLanguageEN, &QAction::triggered, this, &TFrmMain::MSLanguageENClick);
@@ -143,9 +97,6 @@ void TFrmMain::buildMenu() {
 }
 
 void TFrmMain::buildStatusBar() {
-    StatusBar = named(new QStatusBar(this), "StatusBar");
-    StatusBar->setSizeGripEnabled(false);
-    setStatusBar(StatusBar);
     // The four panels share one strip, so their widths add up to the window's width exactly.
     auto* strip = new QWidget(StatusBar);
     auto* row = new QHBoxLayout(strip);
@@ -170,19 +121,22 @@ void TFrmMain::buildStatusBar() {
 
 void TFrmMain::buildDialogs() {
     const QString filter = QStringLiteral("Konfigurační soubor VL48 (*.vl4)");
-    SvDlg = named(new QFileDialog(this), "SvDlg");
+    SvDlg = new QFileDialog(this);
+    SvDlg->setObjectName(QStringLiteral("SvDlg"));
     SvDlg->setAcceptMode(QFileDialog::AcceptSave);
     SvDlg->setNameFilter(filter);
     SvDlg->setDefaultSuffix(QStringLiteral("vl4"));
     SvDlg->setOption(QFileDialog::DontConfirmOverwrite, false);
     // The production log is appended to, never replaced: choosing an existing file is no
     // overwrite.
-    LogDlg = named(new QFileDialog(this), "LogDlg");
+    LogDlg = new QFileDialog(this);
+    LogDlg->setObjectName(QStringLiteral("LogDlg"));
     LogDlg->setAcceptMode(QFileDialog::AcceptSave);
     LogDlg->setNameFilter(QStringLiteral("CSV (*.csv)"));
     LogDlg->setDefaultSuffix(QStringLiteral("csv"));
     LogDlg->setOption(QFileDialog::DontConfirmOverwrite, true);
-    OpDlg = named(new QFileDialog(this), "OpDlg");
+    OpDlg = new QFileDialog(this);
+    OpDlg->setObjectName(QStringLiteral("OpDlg"));
     OpDlg->setAcceptMode(QFileDialog::AcceptOpen);
     OpDlg->setFileMode(QFileDialog::ExistingFile);
     OpDlg->setNameFilter(filter);

@@ -1,6 +1,6 @@
 // The tool's one window. It owns every control, the port object, the sender operations, the
 // configuration record and the Updating flag; its handlers live in the folder of the subsystem
-// they belong to (link/, config/, files/, service/), its construction in ui/.
+// they belong to (link/, config/, files/, service/), its forms and their set-up in ui/.
 #pragma once
 
 #include <QMainWindow>
@@ -30,6 +30,7 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QTranslator;
 
 namespace vl48 {
 
@@ -214,7 +215,7 @@ public:
     void setTabShown(QWidget* tab, bool shown);
     bool tabShown(QWidget* tab) const;
 
-    // Message texts of the current language, filled by SetLang.
+    // Message texts of the current language, filled again at every change of language.
     QString MsgConnectionLost, MsgInvalidPort, MsgCable, MsgWrongDevice, MsgInvalidDate,
         Msg2mADropRefused, MsgSelectPort, MsgDACorrWarning;
     // Second lines of the invalid-port message, naming why the system refused the port.
@@ -520,16 +521,20 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A change of language retranslates the forms and the messages (ui/Language.cpp).
+    void changeEvent(QEvent* event) override;
 
 private:
-    // One builder per view or tab, each in its own file under ui/.
-    void buildMenu();
+    // The forms (ui/*.ui) and what they cannot hold (ui/Forms.cpp); the menu's wiring, the
+    // status bar's panels and the file dialogs (ui/FrmMain.cpp).
+    struct Forms;
+    std::shared_ptr<Forms> m_forms;
+    void setUpForms();
+    void retranslate();
+    QTranslator* m_translator = nullptr;  // English, installed while English is chosen
+    bool m_translatorInstalled = false;
+    void wireMenu();
     void buildStatusBar();
-    void buildConnectView();
-    void buildBasicTab();
-    void buildBulkTab();
-    void buildServiceTab();
-    void buildDACorrTab();
     void buildDialogs();
 
     // Binds the basic tab's focus cues (config/Form.cpp).

@@ -3,12 +3,11 @@
 #include <QKeyEvent>
 
 #include "config/Cp1250.h"
+#include "link/ComPort.h"
 
 namespace vl48 {
 
-TMaskEdit::TMaskEdit(const QString& mask, QWidget* parent, QChar blank) : QLineEdit(parent) {
-    setInputMask(mask + QLatin1Char(';') + blank);
-}
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
 
 QString TMaskEdit::maskedText() const {
     QString text = displayText();
@@ -94,23 +93,28 @@ void TDatePicker::keyPressEvent(QKeyEvent* event) {
     emit enterPressed();
 }
 
+void TPortBox::showPopup() {
+    const QString typed = currentText();
+    QStringList ports;
+    TComPort::ListPorts(ports);
+    QStringList shown;
+    for (int i = 0; i < count(); ++i) shown << itemText(i);
+    if (ports != shown) {
+        clear();
+        addItems(ports);
+    }
+    // The list highlights the typed port when it is one of those present.
+    setCurrentIndex(findText(typed));
+    setEditText(typed);
+    QComboBox::showPopup();
+}
+
 QValidator::State Cp1250Validator::validate(QString& input, int&) const {
     // The placeholder of a byte read that the code page leaves undefined stays acceptable: a
     // text that is invalid already lets every edit through.
     for (const QChar c : input)
         if (c != QChar::ReplacementCharacter && !cp1250CanEncode(c)) return Invalid;
     return Acceptable;
-}
-
-QLabel* makeChangeMark(const QString& name, const QString& text, QWidget* parent) {
-    auto* mark = new QLabel(text, parent);
-    mark->setObjectName(name);
-    QFont font = mark->font();
-    font.setBold(true);
-    mark->setFont(font);
-    mark->setStyleSheet(QStringLiteral("color: red;"));
-    mark->hide();
-    return mark;
 }
 
 }  // namespace vl48

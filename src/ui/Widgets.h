@@ -3,6 +3,7 @@
 // commit on Enter, and date pickers that can be set from code without looking "changed".
 #pragma once
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,16 +12,14 @@
 
 namespace vl48 {
 
-// A fixed-width field with an input mask. Its blank character is a space, so displayText()
-// keeps every position; maskedText() reads each blank as the digit 0. Never parse text(): it
-// strips blanks and loses the positions.
+// A fixed-width field with an input mask (set in the form: "#000", "#0,00", ...). Its blank
+// character is a space, so displayText() keeps every position; maskedText() reads each blank as
+// the digit 0. Never parse text(): it strips blanks and loses the positions. The access-code
+// fields show unfilled positions as "*" instead (mask "NNNNNN;*").
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
-    // `mask` in Qt's input-mask syntax without the blank part (for example "#000" or "#0,00").
-    // The access-code fields show unfilled positions as "*" instead of a space.
-    explicit TMaskEdit(const QString& mask, QWidget* parent = nullptr,
-                       QChar blank = QLatin1Char(' '));
+    explicit TMaskEdit(QWidget* parent = nullptr);
     QString maskedText() const;
     // Puts a fixed-width text in place, position by position (" 1,50", "-050").
     void setMaskedText(const QString& text);
@@ -76,14 +75,21 @@ private:
     bool m_quiet = false;
 };
 
+// The port box asks the system again each time its list opens: a USB adapter plugged in after
+// start-up appears, a pulled one goes, and a simulator started later is offered. The text the
+// technician typed stays as it was.
+class TPortBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+};
+
 // Lets through only text the transmitter can store: characters of Windows-1250.
 class Cp1250Validator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override;
 };
-
-// The red "x" beside a field with an unsaved change; hidden at start.
-QLabel* makeChangeMark(const QString& name, const QString& text, QWidget* parent);
 
 }  // namespace vl48

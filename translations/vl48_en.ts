@@ -1,0 +1,479 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="cs">
+<context>
+    <name>BasicTab</name>
+    <message>
+        <source> Vstupní signál </source>
+        <translation> Input signal </translation>
+    </message>
+    <message>
+        <source>Termočlánky</source>
+        <translation>Thermocouples</translation>
+    </message>
+    <message>
+        <source>Termočlánek J</source>
+        <translation>Thermocouple J</translation>
+    </message>
+    <message>
+        <source>Termočlánek E</source>
+        <translation>Thermocouple E</translation>
+    </message>
+    <message>
+        <source>Termočlánek K</source>
+        <translation>Thermocouple K</translation>
+    </message>
+    <message>
+        <source>Termočlánek R</source>
+        <translation>Thermocouple R</translation>
+    </message>
+    <message>
+        <source>Termočlánek S</source>
+        <translation>Thermocouple S</translation>
+    </message>
+    <message>
+        <source>Termočlánek N</source>
+        <translation>Thermocouple N</translation>
+    </message>
+    <message>
+        <source>Termočlánek B</source>
+        <translation>Thermocouple B</translation>
+    </message>
+    <message>
+        <source>Termočlánek T</source>
+        <translation>Thermocouple T</translation>
+    </message>
+    <message>
+        <source>Nikl 1000</source>
+        <translation>Nickel 1000</translation>
+    </message>
+    <message>
+        <source> Zapojení RTD čidla </source>
+        <translation> RTD sensor wirring </translation>
+    </message>
+    <message>
+        <source>2, 4 vodič.</source>
+        <translation>2, 4 wires</translation>
+    </message>
+    <message>
+        <source>3 vodič.</source>
+        <translation>3 wires</translation>
+    </message>
+    <message>
+        <source>Kompenzace odpor.vedení</source>
+        <translation>Line resist compensation</translation>
+    </message>
+    <message>
+        <source>Poznámka:</source>
+        <translation>Notice:</translation>
+    </message>
+    <message>
+        <source>Uloží textovou poznámku do převodníku.</source>
+        <translation>Saves text notice into VL48 converter</translation>
+    </message>
+    <message>
+        <source>Ulož</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Datum nastavení:</source>
+        <translation>Date of settings</translation>
+    </message>
+    <message>
+        <source>Uloží aktuální systémové datum do převodníku.</source>
+        <translation>Saves actual PC system date into VL48 converter.</translation>
+    </message>
+    <message>
+        <source>Aktual.</source>
+        <translation>Actual.</translation>
+    </message>
+    <message>
+        <source> Nastavení kompenzace termočlánku </source>
+        <translation> Cold junction compensation </translation>
+    </message>
+    <message>
+        <source>Bez kompenzace studeného konce</source>
+        <translation>Without compensation</translation>
+    </message>
+    <message>
+        <source>Měření teploty svorek</source>
+        <translation>Terminal strip temp. measure</translation>
+    </message>
+    <message>
+        <source>Pevně nastavená teplota:</source>
+        <translation>Set fixed temperature:</translation>
+    </message>
+    <message>
+        <source>Pevně nastavená teplota</source>
+        <translation>Fixed temperature</translation>
+    </message>
+    <message>
+        <source> Volba výstupu </source>
+        <translation> Output signal </translation>
+    </message>
+    <message>
+        <source>Omezit výstup na 10 V DC a nebo 20 mA DC</source>
+        <translation>Limit output signal to 10VDC or 20 mA DC</translation>
+    </message>
+    <message>
+        <source> Výstupní rozsah v °C / Ohm </source>
+        <translation> Output range temp in °C / Ohm</translation>
+    </message>
+    <message>
+        <source>Počátek výstupu</source>
+        <translation>Range beginning</translation>
+    </message>
+    <message>
+        <source>Konec výstupu</source>
+        <translation>Range ending</translation>
+    </message>
+    <message>
+        <source> Hlášení poruchy čidla </source>
+        <translation> Sensor malfunction signalisation</translation>
+    </message>
+    <message>
+        <source>Sledování vstupu</source>
+        <translation>Tracking output</translation>
+    </message>
+    <message>
+        <source>Generování max. signálu</source>
+        <translation>Maximum signal generation</translation>
+    </message>
+    <message>
+        <source>Pokles na 2 mA</source>
+        <translation>Signal drop to 2 mA</translation>
+    </message>
+    <message>
+        <source> Typ filtru </source>
+        <translation> Filtration type </translation>
+    </message>
+    <message>
+        <source>Bez filtrace (~0.4s)</source>
+        <translation>W/out filter (~0.4s)</translation>
+    </message>
+    <message>
+        <source>Filtrace (~1.5s)</source>
+        <translation>Filter   (~1.5s)</translation>
+    </message>
+    <message>
+        <source>Filtrace (~3.7s)</source>
+        <translation>Filter   (~3.7s)</translation>
+    </message>
+    <message>
+        <source>Filtrace (~6.0s)</source>
+        <translation>Filter   (~6.0s)</translation>
+    </message>
+    <message>
+        <source>Polynomická filtrace (~0.8s)</source>
+        <translation>Polynomial filtration (~0.8s)</translation>
+    </message>
+    <message>
+        <source>Tep.svorek:</source>
+        <translation>Strip temp:</translation>
+    </message>
+    <message>
+        <source>Meřená tep/ohm:</source>
+        <translation>Meas. temp/ohm:</translation>
+    </message>
+    <message>
+        <source>Pro uložení zadané hodnoty zmáčkněte klávesu ENTER !</source>
+        <translation>To save entered value please press ENTER key !</translation>
+    </message>
+    <message>
+        <source>Uložit aktuální konfiguraci</source>
+        <translation>Save actual configuration</translation>
+    </message>
+    <message>
+        <source>Vymaže pouze nastavená data v aplikaci, data v převodníku zůstanou.</source>
+        <translation>Erase data from aplication, data in VL48 is not affected.</translation>
+    </message>
+    <message>
+        <source>Vymazat
+obrazovku</source>
+        <translation>Erase</translation>
+    </message>
+    <message>
+        <source>Znovu nahraje data z převodníku do aplikace.</source>
+        <translation>Load data from VL48.</translation>
+    </message>
+    <message>
+        <source>Nahrát
+data</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Proveď měření</source>
+        <translation>Measure temp.</translation>
+    </message>
+</context>
+<context>
+    <name>BulkTab</name>
+    <message>
+        <source> Souhrné informace o převodníku </source>
+        <translation> Summary information about converter </translation>
+    </message>
+    <message>
+        <source>Typ zařízení:</source>
+        <translation>Device type :</translation>
+    </message>
+    <message>
+        <source>Revize firmware:</source>
+        <translation>Firmware revision:</translation>
+    </message>
+    <message>
+        <source>Datum vydání:</source>
+        <translation>Release date:</translation>
+    </message>
+    <message>
+        <source>Identifikátor:</source>
+        <translation>Identificator:</translation>
+    </message>
+    <message>
+        <source>Teplota převodníku:</source>
+        <translation>Converter temperature</translation>
+    </message>
+    <message>
+        <source>Načíst konfiguraci ze souboru (*.vl4)</source>
+        <translation>Load configuration from file (*.vl4)</translation>
+    </message>
+    <message>
+        <source>Uložit konfiguraci do souboru (*.vl4)</source>
+        <translation>Save configuration into file (*.vl4)</translation>
+    </message>
+    <message>
+        <source>Editovat načtenou konfiguraci</source>
+        <translation>Edit loaded configuration</translation>
+    </message>
+    <message>
+        <source>Porovnat s převodníkem</source>
+        <translation>Compare with transmitter</translation>
+    </message>
+    <message>
+        <source>Nahrát konfiguraci do VL48</source>
+        <translation>Transfer configuration into VL48</translation>
+    </message>
+    <message>
+        <source>Ověřit po nahrání</source>
+        <translation>Verify after upload</translation>
+    </message>
+    <message>
+        <source> Načtená konfigurace převodníku VL48 ze souboru </source>
+        <translation> Loaded VL48 configuration from file </translation>
+    </message>
+    <message>
+        <source>Vstupní signál:</source>
+        <translation>Input signal:</translation>
+    </message>
+    <message>
+        <source>Zapojení RTD čidla:</source>
+        <translation>RTD sensor wirring:</translation>
+    </message>
+    <message>
+        <source>Kompenzace vedení RTD:</source>
+        <translation>Line resist compensation:</translation>
+    </message>
+    <message>
+        <source>Kompenzace termočlánku:</source>
+        <translation>Cold junction compenasation:</translation>
+    </message>
+    <message>
+        <source>Pevně nastavená teplota:</source>
+        <translation>Set fixed temperature:</translation>
+    </message>
+    <message>
+        <source>Výstupní signál:</source>
+        <translation>Output signal:</translation>
+    </message>
+    <message>
+        <source>Omezení výstupní signálu:</source>
+        <translation>Limit output signal:</translation>
+    </message>
+    <message>
+        <source>Počátek výstupního signálu:</source>
+        <translation>Range beginning:</translation>
+    </message>
+    <message>
+        <source>Konec výstupního signálu:</source>
+        <translation>Range ending:</translation>
+    </message>
+    <message>
+        <source>Hlášení poruchy čidla:</source>
+        <translation>Sensor malfunction signal.:</translation>
+    </message>
+    <message>
+        <source>Typ filtrace signálu:</source>
+        <translation>Filtration type:</translation>
+    </message>
+    <message>
+        <source>Datum nastavení:</source>
+        <translation>Date of settings:</translation>
+    </message>
+    <message>
+        <source>Textová poznámka:</source>
+        <translation>Text notice:</translation>
+    </message>
+    <message>
+        <source>Při odpojení převodníku, čekat na připojení (použíjte při sériovém programování)</source>
+        <translation>When connection lost, wait for reconnection (use for multiple converter configuration)</translation>
+    </message>
+    <message>
+        <source>Zapisovat výrobní protokol</source>
+        <translation>Write production log</translation>
+    </message>
+    <message>
+        <source>Poznámka obsluhy:</source>
+        <translation>Operator&apos;s note:</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectView</name>
+    <message>
+        <source> Připojení k převodníku VL48 </source>
+        <translation> Connect to VL48 converter </translation>
+    </message>
+    <message>
+        <source>Vyberte COM port:</source>
+        <translation>Select COM port:</translation>
+    </message>
+    <message>
+        <source>Navázat spojení</source>
+        <translation>Establish connection</translation>
+    </message>
+</context>
+<context>
+    <name>DACorrTab</name>
+    <message>
+        <source>Heslo</source>
+        <translation>Password</translation>
+    </message>
+</context>
+<context>
+    <name>FrmMain</name>
+    <message>
+        <source>Nastavovací program pro převodník VL48 - KOLTAR®</source>
+        <translation>Communication software for VL48 - KOLTAR®</translation>
+    </message>
+    <message>
+        <source>Základní nastavení</source>
+        <translation>Basic settings</translation>
+    </message>
+    <message>
+        <source>Hromadné konfigurování</source>
+        <translation>Multiple configuration</translation>
+    </message>
+    <message>
+        <source>Servisní přístup</source>
+        <translation>Service access</translation>
+    </message>
+    <message>
+        <source>Soubor</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Komunikace</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>Nastavení (CZ | EN)</source>
+        <translation>Settings (CZ | EN)</translation>
+    </message>
+    <message>
+        <source>Ukončit komunikaci</source>
+        <translation>Disconnect VL48</translation>
+    </message>
+    <message>
+        <source>Korekce DA výst.</source>
+        <translation>DA output corr.</translation>
+    </message>
+    <message>
+        <source>Nápověda</source>
+        <translation>Help</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceTab</name>
+    <message>
+        <source>Heslo</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Počáteční odpor PT100</source>
+        <translation>PT100 begin resistance</translation>
+    </message>
+    <message>
+        <source>Koncový odpor PT100</source>
+        <translation>PT100 end resistance</translation>
+    </message>
+    <message>
+        <source>Konstanta PT100</source>
+        <translation>PT100 constant</translation>
+    </message>
+    <message>
+        <source>Počáteční odpor PT1000</source>
+        <translation>PT1000 begin resistance</translation>
+    </message>
+    <message>
+        <source>Koncový odpor PT1000</source>
+        <translation>PT1000 end resistance</translation>
+    </message>
+    <message>
+        <source>Konstanta PT1000</source>
+        <translation>PT1000 constant</translation>
+    </message>
+    <message>
+        <source>Offset termočlánků</source>
+        <translation>Thermocouple offset</translation>
+    </message>
+    <message>
+        <source>Skutečné mV</source>
+        <translation>True mV</translation>
+    </message>
+    <message>
+        <source>Skutečná teplota svorek</source>
+        <translation>True terminal temperature</translation>
+    </message>
+</context>
+<context>
+    <name>TFrmMain</name>
+    <message>
+        <source>Spojení s převodníkem bylo ztraceno.</source>
+        <translation>Connection with VL48 converter was terminated or no converter is connected.</translation>
+    </message>
+    <message>
+        <source>Vybrali jste neplatný COM port.</source>
+        <translation>Invalid COM Port selected.</translation>
+    </message>
+    <message>
+        <source>Komunikační kabel byl odpojen nebo došlo k výpadku napájení převodníku.</source>
+        <translation>Communication cable was disconected or power-cut appeared.</translation>
+    </message>
+    <message>
+        <source>Na lince n=ení připojen převodník VL48.</source>
+        <translation>VL48 converter is not connected.</translation>
+    </message>
+    <message>
+        <source>Neplatný formát data!</source>
+        <translation>Invalid date format!</translation>
+    </message>
+    <message>
+        <source>Je zvolen jiný výstup než 4 - 20mA, volba hlášení nekorektního vstupu 2mA nebude uložena.</source>
+        <translation>Signal drop to 2mA is not saved, because 4-20 mA output is not selected.</translation>
+    </message>
+    <message>
+        <source>Vyberte příslušný COM port, na kterém je připojen převodník VL48.</source>
+        <translation>Select COM port, which is VL48 converter connected to.</translation>
+    </message>
+    <message>
+        <source>Byla provedena korekce DA výstupu uživatelem mimo kalibrační data!</source>
+        <translation>Analog output correction was activated by user, data are out of valid calibration!</translation>
+    </message>
+    <message>
+        <source>Přístup k portu %1 nemá tento uživatel. Přidejte se do skupiny %2 (sudo usermod -aG %2 $USER) a znovu se přihlaste.</source>
+        <translation>This user may not open %1. Join the group %2 (sudo usermod -aG %2 $USER) and log in again.</translation>
+    </message>
+    <message>
+        <source>Port %1 používá jiný program.</source>
+        <translation>Port %1 is in use by another program.</translation>
+    </message>
+</context>
+</TS>
