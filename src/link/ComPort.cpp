@@ -299,7 +299,7 @@ void TComPort::PortWrite(const uint8_t* data, int n) {
     m_pendingWrite = n;
 }
 
-void TComPort::PortWaitWrite() {
+void TComPort::PortWaitWrite(bool checkLineStatus) {
     requireOpen();
     const qint64 handedOver = m_pendingWrite;
     m_pendingWrite = 0;
@@ -320,7 +320,7 @@ void TComPort::PortWaitWrite() {
         }
     }
     if (!m_open) raiseLost();
-    failOnLineStatus();
+    if (checkLineStatus) failOnLineStatus();
 }
 
 void TComPort::PortRead(uint8_t* buffer, int n) {

@@ -76,7 +76,9 @@ public:
     void setActive(bool active);
 
     void PortWrite(const uint8_t* data, int n);
-    void PortWaitWrite();
+    // Waits until the written bytes are out, then looks at the line-status counters unless
+    // `checkLineStatus` is false (a request that gets no reply: see Link::DA).
+    void PortWaitWrite(bool checkLineStatus = true);
     void PortRead(uint8_t* buffer, int n);
     // How many bytes the last PortRead took, also when it failed (for the trace).
     int lastReadCount() const { return m_lastReadCount; }

@@ -190,7 +190,10 @@ void Link::DA(uint8_t command, uint32_t data) {
     const Frame request = buildSendRequest(command, m_frameTag, data);
     try {
         m_port.PortWrite(request.data(), FrameSize);
-        m_port.PortWaitWrite();
+        // A drive or release gets no reply, so whether the line counted an error meanwhile is
+        // known only later; looking now would make the outcome race the driver's counting. The
+        // next exchange, or the idle poll, sees it.
+        m_port.PortWaitWrite(false);
         qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize)
                                   << (command == CmdOutputSet ? QStringLiteral("drive %1").arg(data)
                                                               : QStringLiteral("release"));
