@@ -595,6 +595,7 @@ TEST_F(SimTest, PacedExchangeTakesTheLineTimeAndComesBeforeTheTimeOut) {
     paced.turnaroundMs = 5;
     launch(paced);
     const auto lineTime = 14 * kByteTime + 5ms;
+    int spread = 0;
     for (int i = 0; i < 5; ++i) {
         const auto sent = Clock::now();
         ASSERT_EQ(ask(kIdentify), kIdentifyReply11);
@@ -603,9 +604,11 @@ TEST_F(SimTest, PacedExchangeTakesTheLineTimeAndComesBeforeTheTimeOut) {
         // Within what the tool waits for it; how little the pacing adds to the line time is
         // measured by bench/exchange_bench, not asserted on a shared machine.
         EXPECT_LT(took, kReplyTimeout);
-        // Byte by byte, not in one write.
-        EXPECT_GE(port->arrivals.back() - port->arrivals.front(), 4 * kByteTime);
+        if (port->arrivals.back() - port->arrivals.front() >= 4 * kByteTime) ++spread;
     }
+    // Byte by byte, not in one write. A reader held up on a busy machine finds several bytes at
+    // once, but not in all five replies; one write never spreads at all.
+    EXPECT_GE(spread, 1);
 }
 
 TEST_F(SimTest, TurnaroundVariesWithinItsJitterAndCanChange) {
