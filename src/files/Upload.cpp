@@ -79,23 +79,6 @@ const char* fieldName(ConfigField field) {
     return "";
 }
 
-std::vector<Cell> fieldCells(ConfigField field) {
-    for (const ListField& list : ListFields)
-        if (list.field == field) return {list.cell};
-    for (const NumberField& number : NumberFields)
-        if (number.field == field) return {number.cell};
-    switch (field) {
-        case ConfigField::Date:
-            return {EEDayMonth, EEYear};
-        case ConfigField::Note:
-            return {EENoteLength, EENoteText};
-        case ConfigField::LineRes:
-            return {EELineRes};
-        default:
-            return {};
-    }
-}
-
 std::optional<UploadRefusal> uploadRefusal(const ConfigFileValues& values) {
     for (const ListField& list : ListFields)
         if (values.*list.code < 0)

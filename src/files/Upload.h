@@ -36,8 +36,6 @@ enum class ConfigField {
 constexpr int ConfigFieldCount = 13;
 // "input type", ...: how the command-line programmer and the log name a value.
 const char* fieldName(ConfigField field);
-// The cells a value is stored in (the date two, the note its length cell and the text cells).
-std::vector<Cell> fieldCells(ConfigField field);
 
 // Why an upload is refused before anything is written: a list without an entry would put 65535
 // into its cell, and a date before 2000 would be stored where the basic tab cannot show it.
