@@ -14,7 +14,7 @@ std::optional<uint16_t> TransmitterConfig::word(Cell cell) const {
 
 NoteReading readNote(Link& link) {
     NoteReading note;
-    int n = 0;
+    int n = -1;  // not known: nothing is read, but the transmitter may still send a note
     if (const auto length = readCell(link, EENoteLength)) {
         n = *length;
         // 65535 from a never-written memory: there is no note, and reading one would only wait

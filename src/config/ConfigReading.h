@@ -34,7 +34,8 @@ struct NoteReading {
     QByteArray bytes;
 };
 // The note: its length cell, then the note read (command 26, a pause, the raw bytes). A failed
-// length read reads an empty note, as the transmitter then sends nothing.
+// length read sends the request all the same and reads an empty note; the next exchange waits
+// for whatever the transmitter answered to pass.
 NoteReading readNote(Link& link);
 
 // What a configuration read got: the words of the cells that answered (a failed read is

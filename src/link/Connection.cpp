@@ -119,10 +119,9 @@ void TFrmMain::Connect() {
     LoadEE();
 
     Frame reply;
-    if (!Send(CmdReadCell, EEDACorrState, reply)) {
-        ShowConnect();
-        return;
-    }
+    // Every attempt that stops short of the settings view says why: a silent return to the
+    // connection view would leave the technician guessing whether anything was read.
+    if (!Send(CmdReadCell, EEDACorrState, reply)) return lost();
     if (replyWord(reply) == 1) showMessage(MsgKind::Warning, MsgDACorrWarning);
 
     DrawForm();

@@ -231,16 +231,18 @@ bool Link::ReadNote(int n, QByteArray& text) {
         failed = true;
     }
     reportTime(clock.elapsed());
-    qCDebug(lcLink).noquote() << hexOf(request.data(), FrameSize) << "->"
-                              << QStringLiteral("note of %1 bytes: %2 of them came (%3 ms)")
-                                     .arg(n)
-                                     .arg(n > 0 ? m_port.lastReadCount() : 0)
-                                     .arg(clock.elapsed())
-                              << (failed ? "failed" : "good");
-    if (failed) {
-        replyMissed();
-        return false;
-    }
+    qCDebug(lcLink).noquote()
+        << hexOf(request.data(), FrameSize) << "->"
+        << (n < 0 ? QStringLiteral("note of unknown length, none read (%1 ms)").arg(clock.elapsed())
+                  : QStringLiteral("note of %1 bytes: %2 of them came (%3 ms)")
+                        .arg(n)
+                        .arg(n > 0 ? m_port.lastReadCount() : 0)
+                        .arg(clock.elapsed()))
+        << (failed ? "failed" : "good");
+    // Bytes of a note nobody asked the length of can arrive after the pause and would be taken
+    // for the start of the next reply.
+    if (failed || n < 0) replyMissed();
+    if (failed) return false;
     text = bytes;
     return true;
 }

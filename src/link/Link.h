@@ -58,7 +58,9 @@ public:
     // cannot be sent, on a closed port or a vanished device, is not reported.
     void DA(uint8_t command, uint32_t data);
     // The note read: the request, a pause while the transmitter prepares the text, then exactly
-    // n raw bytes (no echo, no CRC). False on a port error.
+    // n raw bytes (no echo, no CRC). False on a port error. A negative n (the length could not
+    // be read) reads nothing; whatever the transmitter sends then may still be on its way, so
+    // the next exchange first waits for the line to settle, as after a missed reply.
     bool ReadNote(int n, QByteArray& text);
 
     // After an exchange without a good reply, waits (at most `maxWaitMs`) until that reply can

@@ -227,18 +227,33 @@ TEST_F(Connection, SilentTransmitterEndsTheAttempt) {
         EXPECT_TRUE(window->BtnConnect->isEnabled());
         EXPECT_EQ(requestCommands().back(), cmd);
     }
-    // No answer for cell 200: back to the connection view without a message.
+    // No answer for cell 200, the last read: the attempt says why it stops there too.
     messages.clear();
     sim->injectFaultOnCommand(CmdReadCell, {Kind::NoReply});  // consumed by cell 4: harmless
     connectNow();
     ASSERT_TRUE(settingsShown());
     window->ShowConnect();
-    vl48sim::Fault fault{Kind::NoReply};
+    messages.clear();
     sim->clearLog();
-    sim->injectFault(fault, 24);  // 5 identification requests, 17 cells, 88, 26, then cell 200
+    sim->injectFault({Kind::NoReply}, 24);  // 5 identification requests, 17 cells, 88, 26, 200
     connectNow();
-    EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+    EXPECT_EQ(messageTexts(), QStringList{"Spojení s převodníkem bylo ztraceno."});
     EXPECT_TRUE(connectionShown());
+    EXPECT_TRUE(window->BtnConnect->isEnabled());
+}
+
+TEST_F(Connection, ANoteOfUnreadLengthThatComesLateIsNotTakenForTheNextReply) {
+    // The length (cell 88) goes unanswered, so the note request reads nothing; the note's bytes
+    // come after the pause, while the next request is out.
+    vl48sim::Fault late{Kind::LateReply};
+    late.delayMs = 600;
+    sim->injectFault({Kind::NoReply}, 22);
+    sim->injectFault(late, 23);
+    connectNow();
+    EXPECT_TRUE(settingsShown()) << messageTexts().join("|").toStdString();
+    EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+    EXPECT_EQ(requestCommands().back(), CmdReadCell);
+    EXPECT_EQ(requestCommands().size(), 25u);  // cell 200 asked once, once the line was quiet
 }
 
 TEST_F(Connection, PulledCableWithoutAutomaticReconnection) {
