@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,6 +81,12 @@ void TFrmMain::RdBtn2mADropClick() {
     // fault mode as it is.
     if (!RdBtnAO4_20->isChecked()) {
         showMessage(MsgKind::Warning, Msg2mADropRefused);
+        // The click has checked the button; the group shows again the mode the transmitter
+        // keeps (none, when this unit's mode is not known), so that choosing 4-20 mA next does
+        // not show a drop to 2 mA that was never stored.
+        Updating = true;
+        uncheckRadioButtons(GrpBxErr);
+        DrawForm();
         return;
     }
     selectionClick(EESensorFault, 2);

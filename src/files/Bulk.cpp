@@ -192,13 +192,7 @@ void TFrmMain::SpdBtnEraseFormClick() {
     // Unchecking the output limit would otherwise write into the transmitter, and emptying the
     // fields would show their markers; the button promises to touch only the window.
     FlagScope updating(Updating);
-    for (QRadioButton* button : TabBasicSet->findChildren<QRadioButton*>()) {
-        // An exclusive group never lets its checked button go; lift that for the moment.
-        const bool exclusive = button->autoExclusive();
-        button->setAutoExclusive(false);
-        button->setChecked(false);
-        button->setAutoExclusive(exclusive);
-    }
+    uncheckRadioButtons(TabBasicSet);
     for (QLineEdit* field : std::initializer_list<QLineEdit*>{MskEdtResComp, EdtNote, MskEdtTcldEnd,
                                                               MskEdtTempBegin, MskEdtTempEnd})
         field->clear();

@@ -9,12 +9,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <QThread>
 #include <cerrno>
+
+#include "Frame.h"
 
 #ifdef __linux__
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #endif
 
 namespace vl48 {
@@ -122,6 +126,9 @@ void TComPort::setDeviceName(const QString& name) {
 void TComPort::setActive(bool active) {
     if (!active) {
         if (m_open || m_port.isOpen()) qCDebug(lcPort).noquote() << "close" << m_deviceName;
+        // Closing restores the line's earlier settings at once (often another baud rate): the
+        // last request (the output release of a closing window) must be off the wire first.
+        if (m_open) drainLine(QDeadlineTimer(totalTimeoutMs(FrameSize)));
         m_open = false;
         m_pendingWrite = 0;
         m_lineStatusPoll.stop();
@@ -320,7 +327,28 @@ void TComPort::PortWaitWrite(bool checkLineStatus) {
         }
     }
     if (!m_open) raiseLost();
+    // The reply's time-out starts once the request is out, not a frame's time earlier.
+    drainLine(deadline);
     if (checkLineStatus) failOnLineStatus();
+}
+
+void TComPort::drainLine(const QDeadlineTimer& deadline) {
+#ifdef __linux__
+    // An empty Qt buffer means only that the driver has the bytes: they may still wait in its
+    // queue, the UART's FIFO or a USB adapter. The queue is waited for in steps, so that a line
+    // that never drains cannot hold the tool beyond the deadline; tcdrain then waits for the
+    // last bytes in the hardware, which take at most a few byte times.
+    const int fd = int(m_port.handle());
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (deadline.hasExpired()) return;
+        QThread::msleep(1);
+    }
+    while (::tcdrain(fd) != 0 && errno == EINTR) {
+    }
+#else
+    Q_UNUSED(deadline);
+#endif
 }
 
 void TComPort::PortRead(uint8_t* buffer, int n) {

@@ -3,6 +3,7 @@
 // line-status condition (framing, overrun, parity, break).
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
@@ -114,6 +115,8 @@ private:
     // A transfer fails when the line reported an error meanwhile.
     void failOnLineStatus();
     bool readCounters(LineCounters& counters) const;
+    // Waits, until `deadline`, for the bytes handed to the driver to have left the computer.
+    void drainLine(const QDeadlineTimer& deadline);
 
     enum class CounterSource { None, Driver, SideFile };
     CounterSource m_counterSource = CounterSource::None;

@@ -69,6 +69,9 @@ public:
     // line would not settle in time (a peer that keeps sending) or the port failed. Every
     // exchange settles by itself; a caller that must not block asks with 0.
     bool settle(int maxWaitMs);
+    // The next exchange goes out without settling: for a request whose late answer to the last
+    // one is indistinguishable from, and as good as, its own.
+    void forgetMissedReply() { m_replyMayTrail = false; }
 
     // Work for the caller that costs no line time: run once by the next exchange (or note read),
     // after its request has gone out and before its reply is read, or as that exchange ends when

@@ -50,9 +50,10 @@ void TFrmMain::TmrReConnTimer() {
         return;  // nothing plugged in yet; try again at the next tick
     }
     link->drawFrameTag();
-    // After a failed query its late answer may still be on its way; rather than block the
-    // dialog (and its Cancel) for it, this tick gives way to the next one.
-    if (!link->settle(0)) return;
+    // The last tick's query may still be answered late, but an answer to a presence query can
+    // only be taken for this one's, which asks the same: no need to wait for it, and every tick
+    // asks.
+    link->forgetMissedReply();
     if (!Send(CmdIdentify, 0)) return;  // the port stays open until the next tick closes it
 
     TmrReConn->stop();

@@ -173,6 +173,10 @@ void TFrmMain::showMessage(MsgKind kind, const QString& text) {
 }
 
 QString TFrmMain::runFileDialog(QFileDialog* dialog) {
+    // The dialog's own loop delivers line errors: handled there, a reconnection could connect
+    // the next unit, and a save would store its configuration under the name chosen for this
+    // one. They wait until the handler that opened the dialog has returned.
+    HandlerScope scope(*this);
     if (fileDialogHook) return fileDialogHook(dialog);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return dialog->selectedFiles().constFirst();

@@ -1,6 +1,7 @@
 #include "Widgets.h"
 
 #include <QKeyEvent>
+#include <QRadioButton>
 
 #include "config/Cp1250.h"
 #include "link/ComPort.h"
@@ -107,6 +108,15 @@ void TPortBox::showPopup() {
     setCurrentIndex(findText(typed));
     setEditText(typed);
     QComboBox::showPopup();
+}
+
+void uncheckRadioButtons(QWidget* parent) {
+    for (QRadioButton* button : parent->findChildren<QRadioButton*>()) {
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(exclusive);
+    }
 }
 
 QValidator::State Cp1250Validator::validate(QString& input, int&) const {

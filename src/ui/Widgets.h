@@ -85,6 +85,10 @@ public:
     void showPopup() override;
 };
 
+// Unchecks every radio button inside `parent`, also the one an exclusive group would never let
+// go. Runs no selection handler: they are bound to becoming checked.
+void uncheckRadioButtons(QWidget* parent);
+
 // Lets through only text the transmitter can store: characters of Windows-1250.
 class Cp1250Validator : public QValidator {
 public:

@@ -115,8 +115,11 @@ TEST_F(Editing, TwoMilliampDropNeedsTheFourToTwentyOutput) {
     EXPECT_EQ(messages[0].kind, MsgKind::Warning);
     EXPECT_TRUE(writes().empty());
     EXPECT_EQ(window->Config.EESensorFault, 0);
-    click(window->RdBtnNoMsg);
+    // The group shows again the mode the transmitter keeps, also once 4-20 mA is chosen.
+    EXPECT_TRUE(window->RdBtnNoMsg->isChecked());
     click(window->RdBtnAO4_20);
+    EXPECT_FALSE(window->RdBtn2mADrop->isChecked());
+    EXPECT_TRUE(window->RdBtnNoMsg->isChecked());
     sim->clearLog();
     messages.clear();
     click(window->RdBtn2mADrop);

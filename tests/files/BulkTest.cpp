@@ -477,6 +477,29 @@ TEST_F(Bulk, CancellingEitherDialogChangesNothing) {
     EXPECT_TRUE(requestsThenSentinel().empty());
 }
 
+TEST_F(Bulk, AUnitSwappedWhileTheSaveDialogIsOpenWaitsUntilTheSaveIsDone) {
+    window->ChckBxAutoCon->setChecked(true);
+    connectTransmitter();
+    const QByteArray rangeEnd = window->MskEdtTempEnd->maskedText().toLatin1();
+    // While the technician picks the file, the unit is swapped for one with another range end;
+    // the dialog's loop runs long enough for a reconnection to find it.
+    window->fileDialogHook = [&](QFileDialog*) {
+        sim->unplug();
+        vl48sim::Identity next;
+        next.serial = 43;
+        sim->plug(next);
+        sim->setCell(EERangeEnd, 1234);
+        EXPECT_FALSE(
+            vl48test::waitUntil([&] { return window->LblInfoSN->text() == "00043"; }, 2500));
+        return path("a.vl4");
+    };
+    showTab(window->TabBasicSet);
+    clickVisible(window->BtnConfSave);
+    EXPECT_EQ(fileBytes(path("a.vl4")).split('\n').value(4), rangeEnd + '\r');
+    EXPECT_TRUE(vl48test::waitUntil([&] { return window->LblInfoSN->text() == "00043"; }, 5000));
+    EXPECT_EQ(window->MskEdtTempEnd->maskedText(), "1234");
+}
+
 TEST_F(Bulk, FileThatCannotBeCreatedGivesThePlatformsText) {
     connectTransmitter();
     writeFile(path("plain"), "x");

@@ -309,6 +309,27 @@ TEST_F(Connection, AutomaticReconnectionFindsTheNextTransmitter) {
     EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
 }
 
+TEST_F(Connection, TheReconnectionDialogAsksAtEveryTick) {
+    window->ChckBxAutoCon->setChecked(true);
+    connectNow();
+    ASSERT_TRUE(settingsShown());
+    // Plugged back in, but nothing answers: every tick opens the port and asks once, also the
+    // one right after an unanswered query.
+    int ticks = -1;
+    whenDialogUp([&] {
+        sim->setUnsupported(CmdIdentify);
+        sim->plug();
+        sim->clearLog();
+        ticks = 0;
+    });
+    QObject::connect(window->TmrReConn, &QTimer::timeout, window.get(), [&] {
+        if (ticks >= 0 && ++ticks == 4) window->OKBottomDlg->reject();
+    });
+    sim->unplug();
+    ASSERT_TRUE(waitUntil([&] { return ticks == 4 && !window->OKBottomDlg->isVisible(); }, 8000));
+    EXPECT_EQ(requestCommands(), std::vector<int>(4, CmdIdentify));
+}
+
 TEST_F(Connection, CancelEndsTheWait) {
     window->ChckBxAutoCon->setChecked(true);
     connectNow();
