@@ -202,6 +202,10 @@ TEST_F(Editing, NoteIsWrittenOnEnterOrButton) {
     EXPECT_EQ(window->LblTextLength->text(), "30");
     QTest::keyClicks(window->EdtNote, QString(40, QLatin1Char('a')));
     EXPECT_EQ(window->LblTextLength->text(), "0");
+    // A key released in the bulk tab's note field counts what the basic tab's note leaves free.
+    window->EdtNote->setText(QStringLiteral("abc"));
+    QTest::keyClick(window->EdtNoteConf, Qt::Key_Shift);
+    EXPECT_EQ(window->LblTextLength->text(), "27");
     // Characters the transmitter cannot store are refused as they are typed.
     window->EdtNote->clear();
     typeText(window->EdtNote, QStringLiteral("a\u4E2Db"));

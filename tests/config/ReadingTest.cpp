@@ -207,6 +207,13 @@ TEST_F(Reading, ExchangeTimeOfTheNoteInStatusPanel2) {
     // The note's exchange includes its half-second pause; a cell read's time would be far less.
     EXPECT_GE(m.captured(1).toInt(), 500);
     EXPECT_LT(m.captured(1).toInt(), 3000);
+    // An exchange beyond a second shows its whole milliseconds, not the part below the second.
+    vl48sim::Fault late{vl48sim::Fault::Kind::LateReply};
+    late.delayMs = 1200;
+    sim->injectFault(late, 18);  // 17 cells, the note's length, then the note
+    window->LoadEE();
+    EXPECT_GE(window->panel(2).chopped(3).toInt(), 1200) << window->panel(2).toStdString();
+    EXPECT_TRUE(window->panel(2).endsWith(" ms"));
 }
 
 TEST_F(Reading, ValuesBeyondTheFieldsAreClampedToWhatTheyCanShow) {

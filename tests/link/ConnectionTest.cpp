@@ -195,6 +195,13 @@ TEST_F(Connection, PortThatCannotBeOpened) {
         EXPECT_FALSE(window->ComPort->Active());
         EXPECT_EQ(window->panel(0), QString::fromUtf8(TFrmMain::StartupPrompt));
     }
+    // COM names from 10 up need the Windows device prefix; below, and any other name, as typed.
+    const std::pair<QString, QString> names[] = {{"COM9", "COM9"}, {"COM10", "\\\\.\\COM10"}};
+    for (const auto& [text, device] : names) {
+        window->CmbBxPort->setCurrentText(text);
+        QTest::mouseClick(window->BtnConnect, Qt::LeftButton);
+        EXPECT_EQ(window->ComPort->DeviceName(), device);
+    }
 }
 
 TEST_F(Connection, PortHeldByAnotherProgramSaysSo) {
