@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "config/Cp1250.h"
 #include "config/NumberTexts.h"
@@ -57,6 +58,22 @@ int32_t& TFrmMain::recordField(Cell cell) {
 void TFrmMain::writeFailed() {
     showMessage(MsgKind::Error, MsgConnectionLost);
     ShowConnect();
+}
+
+bool TFrmMain::refusedForUnreadValue(std::initializer_list<const QWidget*> fields) {
+    const bool unread = std::any_of(fields.begin(), fields.end(), [](const QWidget* field) {
+        if (const auto* mask = qobject_cast<const TMaskEdit*>(field)) return !mask->hasValue();
+        if (const auto* spin = qobject_cast<const TSpinEdit*>(field)) return !spin->hasValue();
+        return false;
+    });
+    if (unread)
+        showMessage(MsgKind::Error,
+                    MSLanguageCZ->isChecked()
+                        ? QStringLiteral("Hodnota nebyla z tohoto převodníku přečtena ani zadána, "
+                                         "nic nebylo zapsáno.")
+                        : QStringLiteral("The value was neither read from this transmitter nor "
+                                         "typed in; nothing was written."));
+    return unread;
 }
 
 void TFrmMain::selectionClick(Cell cell, int code) {
@@ -114,6 +131,8 @@ void TFrmMain::maskedFieldEnter(TMaskEdit* field) {
         };
         for (const Target& t : targets) {
             if (t.field != field) continue;
+            // An empty field of a read that failed: Enter would write a 0 nobody chose.
+            if (refusedForUnreadValue({field})) return;
             const QString text = field->maskedText();
             const int value = t.cell == EELineRes ? maskedHundredths(text) : maskedInteger(text);
             if (!SendEE(CmdWriteCell, t.cell, cellWord(value))) writeFailed();

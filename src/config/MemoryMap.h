@@ -105,6 +105,10 @@ const char* controlForCode(const std::array<Code, N>& table, int code) {
     return nullptr;
 }
 
+// What a never-written cell reads, and what the record holds for a cell not read yet: no table
+// has this code.
+constexpr int32_t UnknownCode = 0xFFFF;
+
 // The in-memory copy of the seven selection cells, as read or as last chosen. A code outside
 // the tables (65535 from a never-written cell) is kept as it is.
 struct ConfigRecord {

@@ -64,8 +64,8 @@ void TFrmMain::LoadEE() {
 }
 
 void TFrmMain::showOutputCode(TSpinEdit* service, TSpinEdit* correction, uint16_t word) {
-    service->setValue(outputCodeValue(word));
-    correction->setValue(outputCodeValue(word));
+    service->showValue(outputCodeValue(word));
+    correction->showValue(outputCodeValue(word));
 }
 
 void TFrmMain::showDateOfSetting(std::optional<uint16_t> dayMonth, std::optional<uint16_t> year) {

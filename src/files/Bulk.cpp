@@ -193,9 +193,9 @@ void TFrmMain::SpdBtnEraseFormClick() {
     // fields would show their markers; the button promises to touch only the window.
     FlagScope updating(Updating);
     uncheckRadioButtons(TabBasicSet);
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{MskEdtResComp, EdtNote, MskEdtTcldEnd,
-                                                              MskEdtTempBegin, MskEdtTempEnd})
-        field->clear();
+    for (TMaskEdit* field : {MskEdtResComp, MskEdtTcldEnd, MskEdtTempBegin, MskEdtTempEnd})
+        field->clearValue();
+    EdtNote->clear();
     ChckBxDaRest->setChecked(false);
     for (QLabel* mark : {LblMskEdtResCompCH, LblEdtNoteCH, LblDtTmPickerCH, LblMskEdtTcldEndCH,
                          LblMskEdtTempBeginCH, LblMskEdtTempEndCH, LblSaveX, LblSaveX1})

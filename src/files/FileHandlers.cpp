@@ -24,6 +24,9 @@ void selectCode(QComboBox* list, int code) {
 }  // namespace
 
 void TFrmMain::BtnConfSaveClick() {
+    // A field whose read failed would go into the file as 0, as if this unit held it.
+    if (refusedForUnreadValue({MskEdtTempBegin, MskEdtTempEnd, MskEdtTcldEnd, MskEdtResComp}))
+        return;
     const QString path = runFileDialog(SvDlg);
     if (path.isEmpty()) return;
     // What the tool holds for the connected transmitter: the record's codes, and the fields as

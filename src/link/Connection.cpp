@@ -2,6 +2,7 @@
 // one way back to the connection view.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,8 +11,10 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTimer>
 
+#include "config/MemoryMap.h"
 #include "config/NumberTexts.h"
 #include "link/Identification.h"
 #include "ui/FrmMain.h"
@@ -85,6 +88,7 @@ void TFrmMain::Connect() {
     }
     // A reconnection tick arrives here without passing through ShowConnect.
     forgetTransmitter();
+    showNothingRead();
     const auto lost = [this] {
         showMessage(MsgKind::Error, MsgConnectionLost);
         ShowConnect();
@@ -157,6 +161,29 @@ void TFrmMain::forgetTransmitter() {
     for (QLabel* mark : {LblMskEdtResCompCH, LblEdtNoteCH, LblDtTmPickerCH, LblMskEdtTcldEndCH,
                          LblMskEdtTempBeginCH, LblMskEdtTempEndCH, LblSaveX, LblSaveX1})
         mark->hide();
+}
+
+void TFrmMain::showNothingRead() {
+    // The next unit may be factory-fresh, or some of its reads may fail: whatever it does not
+    // answer must show as unknown, never as the previous unit's settings. Unknown is the code of
+    // a never-written cell, which checks no button and which no handler takes for a choice.
+    const QScopedValueRollback<bool> updating(Updating, true);  // nothing is written or marked
+    Config = ConfigRecord{UnknownCode, UnknownCode, UnknownCode, UnknownCode,
+                          UnknownCode, UnknownCode, UnknownCode};
+    uncheckRadioButtons(TabBasicSet);
+    ChckBxDaRest->setChecked(false);
+    for (TMaskEdit* field : {MskEdtTempBegin, MskEdtTempEnd, MskEdtTcldEnd, MskEdtResComp})
+        field->clearValue();
+    EdtNote->setText(QString());
+    NoteBytesRead.clear();
+    LblTextLength->clear();
+    for (TSpinEdit* code :
+         {SpnEdtAOIZero, SpnEdtAOIEnd, SpnEdtAOUZero, SpnEdtAOUEnd, SpnEdtAOIZeroDACorr,
+          SpnEdtAOIEndDACorr, SpnEdtAOUZeroDACorr, SpnEdtAOUEndDACorr})
+        code->clearValue();
+    for (QLabel* info :
+         {LblInfoType, LblInfoFW, LblInfoDate, LblInfoSN, LblInfoTemp, LblMeasTE, LblMeasIN})
+        info->clear();
 }
 
 void TFrmMain::ShowConnect() {

@@ -113,6 +113,10 @@ struct TFrmMain::OutputCorrectionState {
     }
 
     void forget() {
+        for (Field& f : fields) {
+            f.announced = f.spin->minimum();  // what a field holding no value keeps
+            f.bar->setValue(0);
+        }
         copy.fill(std::nullopt);
         correctionBounds.fill(Bounds{});
         driven.reset();  // the next transmitter's output is not ours to release
@@ -126,7 +130,7 @@ struct TFrmMain::OutputCorrectionState {
 
 void TFrmMain::outputFieldChange(TSpinEdit* field) {
     auto* f = m_outputCorrection->find(field);
-    if (!f || field->value() == f->announced) return;
+    if (!f || !field->hasValue() || field->value() == f->announced) return;
     f->announced = field->value();
     if (!Updating) {
         guarded([&] {
@@ -139,7 +143,8 @@ void TFrmMain::outputFieldChange(TSpinEdit* field) {
 
 void TFrmMain::outputFieldEnter(TSpinEdit* field) {
     auto* f = m_outputCorrection->find(field);
-    if (!f || Updating) return;
+    // A field that holds no code of this unit has nothing to drive.
+    if (!f || Updating || !field->hasValue()) return;
     guarded([&] {
         if (const auto code = m_outputCorrection->limit(*f)) driveOutput(*code);
     });
@@ -151,6 +156,10 @@ void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
     guarded([&] {
         // The mark belongs to this one key, however the store ends (a port error included).
         const auto clearMark = qScopeGuard([field] { field->CommitMark = false; });
+        if (!field->hasValue()) {
+            if (field->CommitMark) refusedForUnreadValue({field});
+            return;
+        }
         const auto code = m_outputCorrection->limit(*f);
         if (!field->CommitMark) return;
         if (!code) {
@@ -234,6 +243,10 @@ void TFrmMain::SpdBtnEnableDACorrClick() {
             return;
         }
         if (replyWord(reply) != CorrectionNeverEnabled) return;
+        // The copy is made of the service fields: each must hold this unit's code, or a code
+        // typed for it, never what an earlier unit left there.
+        if (refusedForUnreadValue({SpnEdtAOIZero, SpnEdtAOIEnd, SpnEdtAOUZero, SpnEdtAOUEnd}))
+            return;
         const std::pair<Cell, int> writes[] = {
             {EEDACorrState, CorrectionEnabled},      {EEAOIZeroBackup, SpnEdtAOIZero->value()},
             {EEAOIEndBackup, SpnEdtAOIEnd->value()}, {EEAOUZeroBackup, SpnEdtAOUZero->value()},
@@ -283,7 +296,7 @@ void TFrmMain::SpdBtnUndoDACorrClick() {
         const std::array<TSpinEdit*, 4> fields = {SpnEdtAOIZeroDACorr, SpnEdtAOIEndDACorr,
                                                   SpnEdtAOUZeroDACorr, SpnEdtAOUEndDACorr};
         for (size_t i = 0; i < fields.size(); ++i) {
-            fields[i]->setValue(copy[i]);
+            fields[i]->showValue(copy[i]);
             showTextChanged(fields[i], false);  // what the field shows is now what is stored
         }
     });

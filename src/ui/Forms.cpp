@@ -2,10 +2,11 @@
 // tab, compiled by uic. What a form cannot hold is set here, right after the forms are set up:
 // the buttons' pictures from the platform's style, the room hidden markers keep, the bulk lists'
 // rule for typed text, and the window's control members pointed at the forms' widgets.
+#include "Forms.h"
+
 #include <QApplication>
 #include <QLineEdit>
 
-#include "Forms.h"
 #include "Widgets.h"
 
 namespace vl48 {
@@ -338,6 +339,16 @@ void TFrmMain::setUpForms() {
     for (QComboBox* list : {CmbInputSignal, CmbSensorWire, CmbCompTerm, CmbOutputSignal,
                             CmbOutputLimit, CmbSensorErr, CmbFiltration})
         holdOnlyListedEntries(list);
+
+    // The value fields show each blank position as the 0 it is written as. The basic tab's hold
+    // no value until a unit is read; the bulk tab's show the 0 that an upload of an untouched
+    // field writes.
+    for (TMaskEdit* field : {MskEdtMinTemp, MskEdtMaxTemp, MskEdtSetTemp, MskEdtCompRes})
+        field->setNumberField(true);
+    for (TMaskEdit* field : {MskEdtTempBegin, MskEdtTempEnd, MskEdtTcldEnd, MskEdtResComp}) {
+        field->setNumberField(true);
+        field->clearValue();
+    }
 }
 
 }  // namespace vl48

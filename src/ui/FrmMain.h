@@ -85,6 +85,9 @@ public:
     // the service code), so nothing of it is offered to or written into the next. ShowConnect
     // and every connection attempt run it.
     void forgetTransmitter();
+    // The settings view as it stands before the first read: the record unknown, no selection
+    // checked, the value fields, the note and the output codes holding no value.
+    void showNothingRead();
     void MenuCommEndClick();
     void ComPortLineError(TLineErrors errors);
     void TmrReConnTimer();
@@ -556,6 +559,9 @@ private:
     std::shared_ptr<CalibrationState> m_calibration;
     // Shows the connection-lost message and ends the connection: the answer to a failed write.
     void writeFailed();
+    // The refusal of a write whose source field holds nothing read from this unit or typed for
+    // it: answers true (after saying so) when a field of `fields` is such a field.
+    bool refusedForUnreadValue(std::initializer_list<const QWidget*> fields);
 
     // Reading (config/Reading.cpp): a step of the progress bar, painted while its request is on
     // the line, and the values that take more than one line to show.

@@ -2,13 +2,20 @@
 
 #include <QKeyEvent>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "config/Cp1250.h"
 #include "link/ComPort.h"
 
 namespace vl48 {
 
-TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {
+    // Typing, deleting, pasting: every edit of a person (never the program's setText).
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        m_hasValue = true;
+        fillBlanks();
+    });
+}
 
 QString TMaskEdit::maskedText() const {
     QString text = displayText();
@@ -19,7 +26,39 @@ QString TMaskEdit::maskedText() const {
 void TMaskEdit::setMaskedText(const QString& text) {
     // With a space as the blank character, each character lands in its own position; a blank
     // stays a blank instead of being squeezed out.
-    setText(text);
+    m_hasValue = true;
+    if (!m_number) return setText(text);
+    // Where each character lands is the mask's business: find it out quietly, then show the
+    // result with its blanks filled as one change, as a plain setText() would.
+    const QString before = displayText();
+    QString filled;
+    {
+        const QSignalBlocker quiet(this);
+        setText(text);
+        filled = displayText().replace(QLatin1Char(' '), QLatin1Char('0'));
+        setText(before);
+    }
+    setText(filled);
+}
+
+void TMaskEdit::setNumberField(bool number) {
+    m_number = number;
+    fillBlanks();
+}
+
+void TMaskEdit::clearValue() {
+    // Emptied with its undo history: Ctrl+Z must not bring back the previous unit's value.
+    setText(QString());
+    m_hasValue = false;
+}
+
+void TMaskEdit::fillBlanks() {
+    if (!m_number || !m_hasValue) return;
+    const QString shown = displayText();
+    if (!shown.contains(QLatin1Char(' '))) return;
+    const int cursor = cursorPosition();
+    setText(QString(shown).replace(QLatin1Char(' '), QLatin1Char('0')));
+    setCursorPosition(cursor);
 }
 
 void TMaskEdit::keyPressEvent(QKeyEvent* event) {
@@ -27,7 +66,30 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}
+TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_hasValue = true; });
+}
+
+void TSpinEdit::clearValue() {
+    m_hasValue = false;
+    const QSignalBlocker quiet(this);
+    setValue(minimum());
+    lineEdit()->setText(QString());  // setValue() leaves an equal value's text as it was
+}
+
+void TSpinEdit::showValue(int value) {
+    m_hasValue = true;
+    setValue(value);  // shows the text even when the value stays the same
+}
+
+void TSpinEdit::stepBy(int steps) {
+    m_hasValue = true;
+    QSpinBox::stepBy(steps);
+}
+
+QString TSpinEdit::textFromValue(int value) const {
+    return m_hasValue ? QSpinBox::textFromValue(value) : QString();
+}
 
 void TSpinEdit::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();

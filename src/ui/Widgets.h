@@ -16,13 +16,24 @@ namespace vl48 {
 // character is a space, so displayText() keeps every position; maskedText() reads each blank as
 // the digit 0. Never parse text(): it strips blanks and loses the positions. The access-code
 // fields show unfilled positions as "*" instead (mask "NNNNNN;*").
+//
+// A number field (setNumberField) shows every blank position as the digit 0, while typing and
+// after: "50" typed over a four-place field is stored as 5000, so it must look like 5000. Qt's own
+// blank character cannot do it: with "0" as the blank, typed zeros count as blanks and text set by
+// the program shifts (" 1,50" becomes "10,50"). So the blanks stay spaces and are filled with
+// zeros after each edit. A number field can also hold no value at all (clearValue): it then shows
+// nothing, and hasValue() tells the handlers that nothing may be written from it.
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TMaskEdit(QWidget* parent = nullptr);
     QString maskedText() const;
-    // Puts a fixed-width text in place, position by position (" 1,50", "-050").
+    // Puts a fixed-width text in place, position by position (" 1,50", "-050"); it is a value.
     void setMaskedText(const QString& text);
+    void setNumberField(bool number);
+    // A value was put in by the program or edited by a person since the last clearValue().
+    bool hasValue() const { return m_hasValue; }
+    void clearValue();
 
 signals:
     // Enter or Return, whatever the field holds (the key then goes on to the field).
@@ -30,15 +41,26 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void fillBlanks();
+    bool m_number = false;
+    bool m_hasValue = true;
 };
 
 // A spin edit that tells Enter apart: the key raises enterPressed() after setting CommitMark,
-// and every key press is reported to the handlers that act on key events.
+// and every key press is reported to the handlers that act on key events. Like a number field it
+// can hold no value (clearValue): it shows nothing, and value() must not be used, until the
+// program shows a value (showValue) or a person types or steps one in.
 class TSpinEdit : public QSpinBox {
     Q_OBJECT
 public:
     explicit TSpinEdit(QWidget* parent = nullptr);
     bool CommitMark = false;
+    bool hasValue() const { return m_hasValue; }
+    void clearValue();
+    void showValue(int value);
+    void stepBy(int steps) override;
 
 signals:
     void enterPressed();
@@ -54,6 +76,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    QString textFromValue(int value) const override;
+
+private:
+    bool m_hasValue = true;
 };
 
 // A date picker whose program-set dates raise no change: only a person's edits emit

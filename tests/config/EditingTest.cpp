@@ -132,21 +132,25 @@ TEST_F(Editing, MaskedFieldsWriteTheirValuesOnEnter) {
         TMaskEdit* field;
         QString typed;
         CellWrite write;
+        QString shown;  // what Enter writes, blanks as zeros
     };
     const Case cases[] = {
-        {window->MskEdtTempBegin, "-050", {EERangeBegin, 65486}},
-        {window->MskEdtTempBegin, "0450", {EERangeBegin, 450}},
-        {window->MskEdtTempEnd, "5   ", {EERangeEnd, 5000}},
-        {window->MskEdtTempEnd, "   5", {EERangeEnd, 5}},
-        {window->MskEdtResComp, " 150", {EELineRes, 150}},
-        {window->MskEdtResComp, "-999", {EELineRes, 64537}},
-        {window->MskEdtTcldEnd, "-05", {EECompTemp, 65531}},
+        {window->MskEdtTempBegin, "-050", {EERangeBegin, 65486}, "-050"},
+        {window->MskEdtTempBegin, "0450", {EERangeBegin, 450}, "0450"},
+        {window->MskEdtTempEnd, "5   ", {EERangeEnd, 5000}, "5000"},
+        {window->MskEdtTempEnd, "50", {EERangeEnd, 5000}, "5000"},
+        {window->MskEdtTempEnd, "   5", {EERangeEnd, 5}, "0005"},
+        {window->MskEdtResComp, " 150", {EELineRes, 150}, "01,50"},
+        {window->MskEdtResComp, "-999", {EELineRes, 64537}, "-9,99"},
+        {window->MskEdtTcldEnd, "-05", {EECompTemp, 65531}, "-05"},
     };
     window->RdBtnTempSet->setChecked(true);  // the fixed temperature takes input
     for (const Case& c : cases) {
         sim->clearLog();
         typeInto(c.field, c.typed);
+        EXPECT_EQ(c.field->displayText(), c.shown) << "while typing";
         enter(c.field);
+        EXPECT_EQ(c.field->displayText(), c.shown);
         EXPECT_EQ(writes(), std::vector<CellWrite>{c.write})
             << c.field->objectName().toStdString() << " \"" << c.field->displayText().toStdString()
             << "\"";

@@ -138,7 +138,7 @@ TEST_F(Reading, SeventeenCellsThenTheNoteInOrderIntoRecordAndFields) {
     EXPECT_EQ(window->MskEdtTempBegin->displayText(), "-050");
     EXPECT_EQ(window->MskEdtTempEnd->displayText(), "0450");
     EXPECT_EQ(window->MskEdtTcldEnd->displayText(), "037");
-    EXPECT_EQ(window->MskEdtResComp->displayText(), " 1,50");
+    EXPECT_EQ(window->MskEdtResComp->displayText(), "01,50");
     EXPECT_EQ(window->MskEdtResComp->maskedText(), "01,50");
     EXPECT_EQ(window->DtTmPicker->date(), QDate(2021, 3, 17));
     EXPECT_EQ(window->SpnEdtAOIZero->value(), 1700);
@@ -256,8 +256,8 @@ TEST_F(Reading, NonPositiveNumbersGiveTheSignAPlace) {
     sim->setCell(134, 0);
     window->SpnEdtAOIZero->setValue(500);
     window->LoadEE();
-    // Zero has three digits in the four places; the blank place reads as a 0 behind them.
-    EXPECT_EQ(window->MskEdtTempBegin->displayText(), "000 ");
+    // Zero has three digits in the four places; the blank place shows as the 0 it reads as.
+    EXPECT_EQ(window->MskEdtTempBegin->displayText(), "0000");
     EXPECT_EQ(window->MskEdtTempBegin->maskedText(), "0000");
     EXPECT_EQ(window->MskEdtTempEnd->displayText(), "-005");
     EXPECT_EQ(window->MskEdtTcldEnd->displayText(), "-05");
@@ -269,7 +269,7 @@ TEST_F(Reading, NonPositiveNumbersGiveTheSignAPlace) {
     sim->setCell(38, 0);
     window->LoadEE();
     EXPECT_EQ(window->MskEdtTcldEnd->maskedText(), "000");
-    EXPECT_EQ(window->MskEdtResComp->displayText(), " 0,00");
+    EXPECT_EQ(window->MskEdtResComp->displayText(), "00,00");
 }
 
 TEST_F(Reading, SelectionCodesOutsideTheTablesAreKeptAsRead) {

@@ -17,6 +17,7 @@
 #include "WindowFixture.h"
 #include "ui/Application.h"
 #include "ui/OKBottomDlg.h"
+#include "ui/Widgets.h"
 
 using namespace vl48;
 using Kind = vl48sim::Fault::Kind;
@@ -261,6 +262,40 @@ TEST_F(Connection, ANoteOfUnreadLengthThatComesLateIsNotTakenForTheNextReply) {
     EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
     EXPECT_EQ(requestCommands().back(), CmdReadCell);
     EXPECT_EQ(requestCommands().size(), 25u);  // cell 200 asked once, once the line was quiet
+}
+
+// A factory-fresh unit after a configured one, with its range-end read failing: it shows what
+// it answered and nothing of the first, and a value it did not give is not written from its field.
+TEST_F(Connection, TheNextUnitShowsOnlyWhatItAnswered) {
+    connectNow();
+    ASSERT_TRUE(window->RdBtnTermK->isChecked());
+    window->MenuCommEndClick();
+    for (Cell cell : {EEInputType, EEOutputType, EEFilter, EECompMode, EEWiring, EEOutputLimit,
+                      EESensorFault, EENoteLength})
+        sim->setCell(cell, 0xFFFF);
+    sim->setCell(EERangeBegin, 20);
+    sim->injectFault({Kind::BadCrc}, 9);  // the read of cell 32
+    connectNow();
+    ASSERT_TRUE(settingsShown()) << messageTexts().join("|").toStdString();
+    for (const QRadioButton* button : window->TabBasicSet->findChildren<QRadioButton*>())
+        EXPECT_FALSE(button->isChecked()) << button->objectName().toStdString();
+    EXPECT_FALSE(window->ChckBxDaRest->isChecked());
+    EXPECT_EQ(window->Config,
+              (ConfigRecord{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
+    EXPECT_EQ(window->EdtNote->text(), "");
+    EXPECT_EQ(window->MskEdtTempBegin->displayText(), "0020");
+    EXPECT_EQ(window->MskEdtTempEnd->displayText().trimmed(), "");
+
+    // The choice the first unit showed is a choice here, and it is written.
+    sim->clearLog();
+    window->RdBtnTermK->setChecked(true);
+    EXPECT_EQ(cellWrites(), (std::vector<CellWrite>{{EEInputType, 1}}));
+    messages.clear();
+    window->MskEdtTempEnd->setFocus();
+    QTest::keyClick(window->MskEdtTempEnd, Qt::Key_Return);
+    EXPECT_EQ(messageTexts(), QStringList{"Hodnota nebyla z tohoto převodníku přečtena ani zadána, "
+                                          "nic nebylo zapsáno."});
+    EXPECT_EQ(cellWrites().size(), 1u);
 }
 
 TEST_F(Connection, PulledCableWithoutAutomaticReconnection) {

@@ -698,7 +698,7 @@ const std::map<QString, Oracle>& oracles() {
            {"MskEdtTempBegin", "-050"},
            {"MskEdtTempEnd", "0450"},
            {"MskEdtTcldEnd", "037"},
-           {"MskEdtResComp", " 1,50"},
+           {"MskEdtResComp", "01,50"},
            {"EdtNote", "Kotel 3"},
            {"DtTmPicker", "2021-03-17"},
            {"LblInfoType", "VL48"},

@@ -787,6 +787,26 @@ TEST_F(ServiceTest, EnableCopiesTheServiceCodesAndUndoRestoresExactlyThose) {
                       writeOf(EEAOUZero, 10), writeOf(EEAOUEnd, 16000), sentinel()}));
 }
 
+TEST_F(ServiceTest, EnableRefusesCodesNotReadFromThisUnit) {
+    window->MenuCommEndClick();
+    sim->injectFault({Kind::BadCrc}, 19);  // the read of cell 136
+    connectNow();
+    EXPECT_EQ(window->SpnEdtAOIEnd->text(), "") << "not the first unit's code";
+    openCorrection();
+    window->SpdBtnEnableDACorrClick();
+    EXPECT_EQ(framesWithSentinel(), (Frames{readOf(EEDACorrState), sentinel()}));
+    EXPECT_EQ(messageTexts(), QStringList{"Hodnota nebyla z tohoto převodníku přečtena ani "
+                                          "zadána, nic nebylo zapsáno."});
+    // Nor is the empty field driven or stored.
+    openService();
+    messages.clear();
+    clearFrames();
+    focus(window->SpnEdtAOIEnd);
+    enter(window->SpnEdtAOIEnd);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(framesWithSentinel(), (Frames{sentinel()}));
+}
+
 TEST_F(ServiceTest, EnableDoesNothingOnceEnabled) {
     for (uint16_t state : {0, 1}) {
         sim->setCell(EEDACorrState, state);
