@@ -25,13 +25,13 @@ extern "C" void onInterrupt(int) {
     if (!unitUnderWay) return;
     if (interruptCount == 1) {
         tell(
-            "\nvl48-cli: Ctrl+C: this unit is finished first, then the program stops "
-            "(Ctrl+C again abandons the unit half-written)\n");
+            "\nvl48-cli: asked to stop (Ctrl+C, SIGTERM or SIGHUP): this unit is finished "
+            "first, then the program stops (a second request abandons the unit half-written)\n");
         return;
     }
     tell(
-        "\nvl48-cli: Ctrl+C again: stopped in the middle of the unit; it is half-written and "
-        "has no log line\n");
+        "\nvl48-cli: asked to stop again: stopped in the middle of the unit; it is half-written "
+        "and has no log line\n");
     ::_exit(130);
 }
 
@@ -43,7 +43,9 @@ void catchInterrupt() {
     sigemptyset(&action.sa_mask);
     // The port's blocking waits go on after the handler; the loops look at the count.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    // A rig's time-out (SIGTERM) and a closed terminal or SSH session (SIGHUP) would otherwise
+    // end the program in the middle of a unit, half-written and with no log line.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 bool interrupted() { return interruptCount > 0; }

@@ -1,11 +1,12 @@
-// Ctrl+C (SIGINT) for the commands that program units or measure without end. A unit is never
-// left half-written without a word: during a unit the first Ctrl+C lets it finish and says so,
-// and only a second one abandons it, saying that too; between units a Ctrl+C stops at once.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP for the commands that program units or measure without
+// end. A unit is never left half-written without a word: during a unit the first request lets it
+// finish and says so, and only a second one abandons it, saying that too; between units a request
+// stops at once.
 #pragma once
 
 namespace vl48cli {
 
-// Takes over SIGINT for the rest of the program.
+// Takes over SIGINT, SIGTERM and SIGHUP for the rest of the program.
 void catchInterrupt();
 // A Ctrl+C has come: stop at the next point where stopping leaves nothing half done.
 bool interrupted();

@@ -75,6 +75,14 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     QString result;
     int exit = ExitDone;
     vl48::Comparison comparison;
+    vl48::ProductionRecord draft;
+    draft.time = QDateTime::currentDateTime();
+    draft.port = session.portName();
+    draft.deviceType = deviceTypeText(id);
+    draft.firmware = id.firmwareText.full;
+    draft.configFile = QFileInfo(job.file).fileName();
+    draft.configSha256 = vl48::configSha256(job.values);
+    draft.operatorNote = job.operatorNote;
 
     if (!id.accepted) {
         result = vl48::resultRefused();
@@ -87,6 +95,17 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
             if (link.Send(vl48::CmdSerialNumber, 0, reply))
                 identifier = vl48::identifierText(vl48::replyWord(reply));
         } catch (const vl48::EComError&) {
+        }
+        draft.identifier = identifier;
+        // The unit's line must fit before its first write: a unit programmed and not recorded
+        // is what the log is there to rule out.
+        if (job.log) {
+            if (const QString problem = job.log->prepare(draft); !problem.isEmpty()) {
+                say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
+                                   "programmed: %2")
+                        .arg(job.log->path(), problem));
+                return ExitFile;
+            }
         }
         say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), identifier));
         int acknowledged = 0;
@@ -119,16 +138,9 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     }
 
     if (job.log) {
-        vl48::ProductionRecord record;
+        vl48::ProductionRecord record = draft;
         record.time = QDateTime::currentDateTime();
-        record.port = session.portName();
-        record.deviceType = deviceTypeText(id);
-        record.firmware = id.firmwareText.full;
-        record.identifier = identifier;
-        record.configFile = QFileInfo(job.file).fileName();
-        record.configSha256 = vl48::configSha256(job.values);
         record.result = result;
-        record.operatorNote = job.operatorNote;
         if (const QString problem = job.log->append(record); !problem.isEmpty()) {
             say(QStringLiteral("log %1: the line for this unit was not written: %2")
                     .arg(job.log->path(), problem));

@@ -81,7 +81,7 @@ void TFrmMain::BtnUploadConfClick() {
         const bool czech = MSLanguageCZ->isChecked();
         const ConfigFileValues values = bulkValues();
         // A unit that would go unrecorded is not programmed at all.
-        if (!productionLogReady()) return;
+        if (!productionLogReady(values)) return;
         // Every attempt from here on leaves its line in the log, one that ends in a port error
         // too: the steps written by then are the ones done.
         const std::optional<ConnectedUnit> unit = m_unit;  // a failed write ends the connection

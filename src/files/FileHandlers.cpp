@@ -27,7 +27,7 @@ void TFrmMain::BtnConfSaveClick() {
     // A field whose read failed would go into the file as 0, as if this unit held it.
     if (refusedForUnreadValue({MskEdtTempBegin, MskEdtTempEnd, MskEdtTcldEnd, MskEdtResComp}))
         return;
-    const QString path = runFileDialog(SvDlg);
+    const QString path = runFileDialog(FileDialog::Save);
     if (path.isEmpty()) return;
     // What the tool holds for the connected transmitter: the record's codes, and the fields as
     // they stand, a value typed but not yet stored with Enter included.
@@ -51,7 +51,7 @@ void TFrmMain::BtnConfSaveClick() {
 }
 
 void TFrmMain::BtnConf1SaveClick() {
-    const QString path = runFileDialog(SvDlg);
+    const QString path = runFileDialog(FileDialog::Save);
     if (path.isEmpty()) return;
     const ConfigFileValues values = bulkValues();
     const QString error = saveConfigFile(path, values);
@@ -60,7 +60,7 @@ void TFrmMain::BtnConf1SaveClick() {
 }
 
 void TFrmMain::BtnConfLoadClick() {
-    const QString path = runFileDialog(OpDlg);
+    const QString path = runFileDialog(FileDialog::Open);
     if (path.isEmpty()) return;
     const ConfigFileLoad load =
         loadConfigFile(path, DtPckrConf->minimumDate(), DtPckrConf->maximumDate());
@@ -116,8 +116,10 @@ void TFrmMain::BtnConfLoadClick() {
     }
     // Marks made against the values before do not hold for these.
     clearCompareMarks();
+    // A load refused at a line leaves the earlier file's name: the tab holds that file's values
+    // with some lines of this one, which the log then calls that file "(edited)".
+    if (!load.error.isEmpty()) return showMessage(MsgKind::Error, load.error);
     bulkFileUsed(path, bulkValues());
-    if (!load.error.isEmpty()) showMessage(MsgKind::Error, load.error);
 }
 
 void TFrmMain::connectFileHandlers() {

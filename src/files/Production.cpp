@@ -86,7 +86,7 @@ void TFrmMain::clearCompareMarks() {
 void TFrmMain::ChckBxLogClick(bool checked) {
     // The file is chosen once per run of the program: the first time the log is turned on.
     if (!checked || !m_logPath.isEmpty()) return;
-    const QString path = runFileDialog(LogDlg);
+    const QString path = runFileDialog(FileDialog::Log);
     if (path.isEmpty()) {
         ChckBxLog->setChecked(false);
         return;
@@ -96,9 +96,9 @@ void TFrmMain::ChckBxLogClick(bool checked) {
     LblLogFile->setToolTip(QDir::toNativeSeparators(path));
 }
 
-bool TFrmMain::productionLogReady() {
+bool TFrmMain::productionLogReady(const ConfigFileValues& values) {
     if (!ChckBxLog->isChecked()) return true;
-    const QString problem = ProductionLog(m_logPath).prepare();
+    const QString problem = ProductionLog(m_logPath).prepare(uploadRecord(values, m_unit, {}));
     if (problem.isEmpty()) return true;
     showMessage(MsgKind::Error,
                 (MSLanguageCZ->isChecked()
@@ -110,9 +110,9 @@ bool TFrmMain::productionLogReady() {
     return false;
 }
 
-void TFrmMain::logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
-                         const QString& result) {
-    if (!ChckBxLog->isChecked()) return;
+ProductionRecord TFrmMain::uploadRecord(const ConfigFileValues& values,
+                                        const std::optional<ConnectedUnit>& unit,
+                                        const QString& result) const {
     ProductionRecord record;
     record.time = QDateTime::currentDateTime();
     if (unit) {
@@ -132,7 +132,13 @@ void TFrmMain::logUpload(const ConfigFileValues& values, const std::optional<Con
     record.configSha256 = configSha256(values);
     record.result = result;
     record.operatorNote = EdtLogNote->text();
-    const QString problem = ProductionLog(m_logPath).append(record);
+    return record;
+}
+
+void TFrmMain::logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
+                         const QString& result) {
+    if (!ChckBxLog->isChecked()) return;
+    const QString problem = ProductionLog(m_logPath).append(uploadRecord(values, unit, result));
     if (problem.isEmpty()) return;
     showMessage(MsgKind::Error,
                 (MSLanguageCZ->isChecked()

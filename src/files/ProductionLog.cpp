@@ -1,6 +1,8 @@
 #include "ProductionLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,8 @@
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
+
+#include "config/MemoryMap.h"
 
 namespace vl48 {
 
@@ -34,6 +38,29 @@ QByteArray csvRecord(const QStringList& fields) {
 }
 
 QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Proves that `room` more bytes fit at the end of the file, before a unit is programmed: a full
+// disk, a size limit or a file system gone read-only must stop the unit before its first
+// write, not after it, when the unit could no longer go unrecorded. The blocks are allocated
+// past the end without changing the file's size, so they are there for the line later and a
+// program killed meanwhile leaves no trace in the file. Where the file system cannot allocate
+// ahead, the bytes are written and taken back.
+QString reserveRoom(int fd, qsizetype room) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errnoText(errno);
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        rlim_t(st.st_size + room) > limit.rlim_cur)
+        return errnoText(EFBIG);
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, room) == 0) return {};
+    if (errno != EOPNOTSUPP) return errnoText(errno);
+    const QByteArray filler(room, ' ');
+    const ssize_t n = ::write(fd, filler.constData(), size_t(room));
+    const int error = errno;
+    const bool back = ::ftruncate(fd, st.st_size) == 0;
+    if (n != ssize_t(room)) return errnoText(n < 0 ? error : ENOSPC);
+    return back ? QString() : errnoText(errno);
+}
 
 }  // namespace
 
@@ -65,11 +92,20 @@ QByteArray csvLine(const ProductionRecord& r) {
 
 QString ProductionLog::prepare() const { return write({}); }
 
+QString ProductionLog::prepare(const ProductionRecord& draft) const {
+    // The longest result there is: a mismatch in every cell that verify reads.
+    ProductionRecord longest = draft;
+    QStringList cells;
+    for (const CellInfo& info : Cells) cells << QString::fromLatin1(info.name);
+    longest.result = resultVerifyMismatch(cells.join(QLatin1Char(' ')));
+    return write({}, csvLine(longest).size());
+}
+
 QString ProductionLog::append(const ProductionRecord& record) const {
     return write(csvLine(record));
 }
 
-QString ProductionLog::write(const QByteArray& line) const {
+QString ProductionLog::write(const QByteArray& line, qsizetype room) const {
     const QByteArray path = QFile::encodeName(m_path);
     // O_APPEND: two programs logging into one file never overwrite each other's lines.
     const int fd =
@@ -86,6 +122,13 @@ QString ProductionLog::write(const QByteArray& line) const {
         ::close(fd);
         return errnoText(EINVAL);
     }
+    // Two programs logging into one file: the header is written once, each line whole. The
+    // size is looked at again under the lock, as the other program may just have written.
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return errnoText(error);
+    }
     const QByteArray bytes = (st.st_size == 0 ? csvHeader() : QByteArray()) + line;
     QString problem;
     if (!bytes.isEmpty()) {
@@ -99,6 +142,7 @@ QString ProductionLog::write(const QByteArray& line) const {
             problem = errnoText(errno);
         }
     }
+    if (problem.isEmpty() && room > 0) problem = reserveRoom(fd, room);
     if (::close(fd) != 0 && problem.isEmpty()) problem = errnoText(errno);
     return problem;
 }

@@ -42,15 +42,18 @@ class ProductionLog {
 public:
     explicit ProductionLog(QString path) : m_path(std::move(path)) {}
     const QString& path() const { return m_path; }
-    // Makes sure a line can be appended now: creates the file with its header line when new.
-    // Empty on success, else why not (the platform's text).
+    // Makes sure a line can be appended now: creates the file with its header line when new,
+    // and, given the unit's record as far as it is known before its first write, proves that the
+    // file can take that unit's line, whatever its result turns out to be. Empty on success,
+    // else why not (the platform's text).
     QString prepare() const;
+    QString prepare(const ProductionRecord& draft) const;
     // Appends the line (and the header first when the file is new or empty), flushes it to the
     // disk, and takes back a line that did not fit whole. Empty on success, else why not.
     QString append(const ProductionRecord& record) const;
 
 private:
-    QString write(const QByteArray& line) const;
+    QString write(const QByteArray& line, qsizetype room = 0) const;
     QString m_path;
 };
 

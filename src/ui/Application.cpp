@@ -1,9 +1,19 @@
 #include "Application.h"
 
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <exception>
 
 namespace vl48 {
+
+Q_LOGGING_CATEGORY(lcStartup, "vl48.startup", QtInfoMsg)
+
+void startupMark(const char* step) {
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    qCDebug(lcStartup, "%s: %.1f ms", step, double(clock.nsecsElapsed()) / 1e6);
+}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The application's own title (task bar, message boxes). Set as the name rather than the

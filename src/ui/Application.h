@@ -20,4 +20,8 @@ public:
     int exceptionsInNotify = 0;
 };
 
+// The start-up trace: with QT_LOGGING_RULES="vl48.startup.debug=true", each step of the start-up
+// logs the milliseconds since the first mark, which main() makes before anything else.
+void startupMark(const char* step);
+
 }  // namespace vl48

@@ -48,12 +48,14 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     TmrReConn->setInterval(1000);
 
     setUpForms();
+    startupMark("forms");
     m_translator = new QTranslator(this);
     if (!m_translator->load(QStringLiteral(":/i18n/vl48_en.qm")))
         qWarning("The English translation is missing from the program");
+    startupMark("translation loaded");
     wireMenu();
     buildStatusBar();
-    buildDialogs();
+    startupMark("menu, status bar");
     connect(SpdBtnDemo, &QPushButton::clicked, this, &TFrmMain::SpdBtnDemoClick);
 
     const int height = ClientHeight + menuBar()->sizeHint().height();
@@ -69,7 +71,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     connectProductionHandlers();
     connectServiceAccessHandlers();
     connectServiceTerminalHandlers();
+    startupMark("handlers");
     FormCreate();
+    startupMark("start-up state");
 }
 
 TFrmMain::~TFrmMain() {
@@ -119,27 +123,40 @@ void TFrmMain::buildStatusBar() {
     StatusBar->setContentsMargins(0, 0, 0, 0);
 }
 
-void TFrmMain::buildDialogs() {
+QFileDialog* TFrmMain::fileDialog(FileDialog which) {
+    // Made when first needed and kept, so each remembers its folder: the three dialogs took a
+    // third of the window's start-up to make, and most sessions open none of them.
+    QFileDialog*& dialog = which == FileDialog::Save   ? SvDlg
+                           : which == FileDialog::Open ? OpDlg
+                                                       : LogDlg;
+    if (dialog) return dialog;
+    dialog = new QFileDialog(this);
     const QString filter = QStringLiteral("Konfigurační soubor VL48 (*.vl4)");
-    SvDlg = new QFileDialog(this);
-    SvDlg->setObjectName(QStringLiteral("SvDlg"));
-    SvDlg->setAcceptMode(QFileDialog::AcceptSave);
-    SvDlg->setNameFilter(filter);
-    SvDlg->setDefaultSuffix(QStringLiteral("vl4"));
-    SvDlg->setOption(QFileDialog::DontConfirmOverwrite, false);
-    // The production log is appended to, never replaced: choosing an existing file is no
-    // overwrite.
-    LogDlg = new QFileDialog(this);
-    LogDlg->setObjectName(QStringLiteral("LogDlg"));
-    LogDlg->setAcceptMode(QFileDialog::AcceptSave);
-    LogDlg->setNameFilter(QStringLiteral("CSV (*.csv)"));
-    LogDlg->setDefaultSuffix(QStringLiteral("csv"));
-    LogDlg->setOption(QFileDialog::DontConfirmOverwrite, true);
-    OpDlg = new QFileDialog(this);
-    OpDlg->setObjectName(QStringLiteral("OpDlg"));
-    OpDlg->setAcceptMode(QFileDialog::AcceptOpen);
-    OpDlg->setFileMode(QFileDialog::ExistingFile);
-    OpDlg->setNameFilter(filter);
+    switch (which) {
+        case FileDialog::Save:
+            dialog->setObjectName(QStringLiteral("SvDlg"));
+            dialog->setAcceptMode(QFileDialog::AcceptSave);
+            dialog->setNameFilter(filter);
+            dialog->setDefaultSuffix(QStringLiteral("vl4"));
+            dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+            break;
+        case FileDialog::Open:
+            dialog->setObjectName(QStringLiteral("OpDlg"));
+            dialog->setAcceptMode(QFileDialog::AcceptOpen);
+            dialog->setFileMode(QFileDialog::ExistingFile);
+            dialog->setNameFilter(filter);
+            break;
+        case FileDialog::Log:
+            // The production log is appended to, never replaced: choosing an existing file is
+            // no overwrite.
+            dialog->setObjectName(QStringLiteral("LogDlg"));
+            dialog->setAcceptMode(QFileDialog::AcceptSave);
+            dialog->setNameFilter(QStringLiteral("CSV (*.csv)"));
+            dialog->setDefaultSuffix(QStringLiteral("csv"));
+            dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+            break;
+    }
+    return dialog;
 }
 
 void TFrmMain::setPanel(int index, const QString& text) { StatusPanels.at(index)->setText(text); }
@@ -172,7 +189,8 @@ void TFrmMain::showMessage(MsgKind kind, const QString& text) {
     box.exec();
 }
 
-QString TFrmMain::runFileDialog(QFileDialog* dialog) {
+QString TFrmMain::runFileDialog(FileDialog which) {
+    QFileDialog* dialog = fileDialog(which);
     // The dialog's own loop delivers line errors: handled there, a reconnection could connect
     // the next unit, and a save would store its configuration under the name chosen for this
     // one. They wait until the handler that opened the dialog has returned.
@@ -197,9 +215,15 @@ void TFrmMain::FormCreate() {
     PrgBarLoadEE->setValue(0);
     link->drawFrameTag();  // the generator is seeded from the clock when the link is made
     DtTmPicker->setDateQuietly(QDate::currentDate());
-    QStringList ports;
-    TComPort::ListPorts(ports);
-    CmbBxPort->addItems(ports);
+    // Asking the system for its serial ports took as long as making all the tabs: the list is
+    // filled from the event loop, before the window is first painted or can take a key.
+    QTimer::singleShot(0, this, [this] {
+        if (CmbBxPort->count() > 0 || !CmbBxPort->currentText().isEmpty()) return;
+        QStringList ports;
+        TComPort::ListPorts(ports);
+        CmbBxPort->addItems(ports);
+        startupMark("ports listed");
+    });
     SetLang(0);
     setPanel(0, QString::fromUtf8(StartupPrompt));
 }

@@ -11,6 +11,7 @@
 
 #include "config/MemoryMap.h"
 #include "files/ConfigFile.h"
+#include "files/ProductionLog.h"
 #include "files/Upload.h"
 #include "link/ComPort.h"
 #include "link/Identification.h"
@@ -57,7 +58,8 @@ public:
     void showMessage(MsgKind kind, const QString& text);
     std::function<void(MsgKind, const QString&)> messageHook;
     // Returns the chosen path, or an empty string when the person cancelled.
-    QString runFileDialog(QFileDialog* dialog);
+    enum class FileDialog { Save, Open, Log };
+    QString runFileDialog(FileDialog which);
     std::function<QString(QFileDialog*)> fileDialogHook;
 
     // --- Status bar: four panels of 600, 50, 50 and 50 pixels.
@@ -228,6 +230,7 @@ public:
     TComPort* ComPort = nullptr;
     Link* link = nullptr;
     QTimer* TmrReConn = nullptr;
+    // The file dialogs, made when first needed (fileDialog).
     QFileDialog* SvDlg = nullptr;
     QFileDialog* OpDlg = nullptr;
     TOKBottomDlg* OKBottomDlg = nullptr;
@@ -538,7 +541,7 @@ private:
     bool m_translatorInstalled = false;
     void wireMenu();
     void buildStatusBar();
-    void buildDialogs();
+    QFileDialog* fileDialog(FileDialog which);
 
     // Binds the basic tab's focus cues (config/Form.cpp).
     void connectFormHandlers();
@@ -585,10 +588,13 @@ private:
     };
     BulkRow bulkRow(ConfigField field) const;
     void connectProductionHandlers();
-    // The production log: the file chosen for this run, whether it takes a line now (else the
-    // technician is told and nothing is programmed), and one attempt's line.
+    // The production log: the file chosen for this run, whether it has room for this upload's
+    // line now (else the technician is told and nothing is programmed), and one attempt's line.
     QString m_logPath;
-    bool productionLogReady();
+    bool productionLogReady(const ConfigFileValues& values);
+    ProductionRecord uploadRecord(const ConfigFileValues& values,
+                                  const std::optional<ConnectedUnit>& unit,
+                                  const QString& result) const;
     void logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
                    const QString& result);
     // The file the bulk configuration was last loaded from or saved to, and its values then.

@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -15,9 +16,12 @@ struct CliRun {
     QString out, err;
 };
 
-// Runs vl48-cli to its end (the simulator answers from its own thread meanwhile).
-inline CliRun runCli(const QStringList& args, int timeoutMs = 30000) {
+// Runs vl48-cli to its end (the simulator answers from its own thread meanwhile); `inChild` runs
+// in the child before the program starts (a resource limit, say).
+inline CliRun runCli(const QStringList& args, int timeoutMs = 30000,
+                     const std::function<void()>& inChild = {}) {
     QProcess cli;
+    if (inChild) cli.setChildProcessModifier(inChild);
     cli.start(QStringLiteral(VL48_CLI), args);
     CliRun run;
     if (!cli.waitForFinished(timeoutMs)) {

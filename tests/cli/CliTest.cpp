@@ -1,10 +1,15 @@
 // vl48-cli against the simulated transmitter: a series of units plugged in turn, a unit that does
 // not store what it acknowledges, and the exit codes of what goes wrong before any write.
+#include <sys/resource.h>
+
+#include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <csignal>
 #include <functional>
 
 #include "CliRun.h"
+#include "files/ProductionLog.h"
 #include "link/Frame.h"
 
 using namespace vl48test;
@@ -96,6 +101,27 @@ TEST_F(Cli, AUnitThatDoesNotStoreWhatItAcknowledgesIsAVerifyMismatch) {
     EXPECT_EQ(log[1].value(7), "verify mismatch: " + cells);
 }
 
+// A rig's time-out (SIGTERM) or a closed SSH session (SIGHUP) in the middle of a unit: the unit
+// is finished and logged first, as after a Ctrl+C.
+TEST_F(Cli, ASignalDuringAUnitLetsItFinishAndLogItFirst) {
+    sim->setTurnaround(20);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        sim->clearLog();
+        QFile::remove(path("log.csv"));
+        for (int address = 4; address <= 98; address += 2) sim->setCell(address, 0);
+        QProcess cli;
+        cli.start(QStringLiteral(VL48_CLI),
+                  {"series", "-p", port(), configFile(), "--log", path("log.csv")});
+        ASSERT_TRUE(sim->waitForRequests(12, std::chrono::seconds(10)));  // among the writes
+        ::kill(pid_t(cli.processId()), signal);
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit) << signal;
+        expectDistinctMemory();
+        EXPECT_EQ(logLines().size(), 2) << signal;
+        EXPECT_TRUE(cli.readAllStandardError().contains("stopped after 1 unit(s)")) << signal;
+    }
+}
+
 // What goes wrong before anything is written: the exit code, and the transmitter untouched.
 TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
     struct Case {
@@ -104,6 +130,7 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
         int exitCode;
         bool portOpened;
         std::function<void(vl48sim::Simulator&)> setup;
+        bool logAtTheSizeLimit = false;  // LOG holds its header, and may not grow
     };
     const Case cases[] = {
         {"no command", {}, 1, false, {}},
@@ -129,6 +156,12 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
          6,
          false,
          {}},
+        {"log that cannot take the unit's line",
+         {"write", "-p", "PORT", "FILE", "--log", "LOG"},
+         6,
+         true,
+         {},
+         true},
         {"no configuration file", {"write", "-p", "PORT", "NOFILE"}, 6, false, {}},
         {"transmitter that differs", {"diff", "-p", "PORT", "FILE"}, 5, true, {}},
     };
@@ -141,16 +174,28 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
                                                {"NOPORT", path("none")},
                                                {"FILE", file},
                                                {"NOFILE", path("none.vl4")},
-                                               {"NOLOG", path("none/log.csv")}};
+                                               {"NOLOG", path("none/log.csv")},
+                                               {"LOG", path("log.csv")}};
         QStringList args;
         for (const QString& arg : c.args) args << stands.value(arg, arg);
-        const CliRun run = runCli(args);
+        std::function<void()> limit;
+        if (c.logAtTheSizeLimit) {
+            writeFileBytes(path("log.csv"), vl48::csvHeader());
+            limit = [size = rlim_t(vl48::csvHeader().size())] {
+                const rlimit r{size, size};
+                ::setrlimit(RLIMIT_FSIZE, &r);
+            };
+        }
+        const CliRun run = runCli(args, 30000, limit);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         EXPECT_FALSE(run.err.isEmpty());
         EXPECT_FALSE(anyWrite());
         EXPECT_EQ(!requestCommands().empty(), c.portOpened);
         sim->setUnsupported(vl48::CmdIdentify, false);
         sim->setIdentity({});
+        if (c.logAtTheSizeLimit) {
+            EXPECT_EQ(fileBytes(path("log.csv")), vl48::csvHeader());
+        }
     }
 }
 

@@ -1085,9 +1085,16 @@ TEST_F(Bulk, VerifyAfterUploadAndTheProductionLog) {
     upload();
     EXPECT_EQ(messageTexts(), QStringList{"Ověření po nahrání selhalo: převodník drží jiné "
                                           "hodnoty v buňkách EEWiring."});
+    // A load refused at its date line: the tab holds in.vl4's values again (lines 1 to 10 are
+    // the same), and the log must not name the file that was refused.
+    QByteArray refused = DistinctFile;
+    refused.replace("03.04.2021", "31.02.2021");
+    load(refused, QStringLiteral("refused.vl4"));
+    sim->setWriteEnabled(true);
+    upload();
 
     const QList<QByteArray> lines = fileBytes(path("production.csv")).split('\n');
-    ASSERT_EQ(lines.size(), 4) << fileBytes(path("production.csv")).toStdString();
+    ASSERT_EQ(lines.size(), 5) << fileBytes(path("production.csv")).toStdString();
     EXPECT_EQ(lines[0],
               "time,port,device_type,firmware,identifier,config_file,config_sha256,"
               "result,operator_note\r");
@@ -1101,6 +1108,8 @@ TEST_F(Bulk, VerifyAfterUploadAndTheProductionLog) {
         << lines[2].toStdString();
     EXPECT_TRUE(lines[2].contains(",verify mismatch: EEWiring,")) << lines[2].toStdString();
     EXPECT_FALSE(lines[2].contains(sha.toLatin1())) << "the digest is that of what went in";
+    EXPECT_TRUE(QString::fromUtf8(lines[3]).contains(unit + "in.vl4," + sha + ",ok,"))
+        << lines[3].toStdString();
 }
 
 TEST_F(Bulk, ALogThatCannotBeWrittenStopsTheUploadBeforeAnyWrite) {

@@ -45,6 +45,8 @@ TEST_F(PortBox, RunningSimulatorComesFirstAndIsChosen) {
     vl48sim::Simulator published;
     published.start();
     const vl48::TFrmMain later;
+    // The list is filled as soon as the event loop runs.
+    ASSERT_TRUE(vl48test::waitUntil([&] { return later.CmbBxPort->count() > 0; }));
     const QString link = QString::fromStdString(published.linkPath());
     EXPECT_EQ(items(later.CmbBxPort), systemPortsAfter({link}));
     EXPECT_EQ(later.CmbBxPort->currentText(), link);

@@ -231,6 +231,7 @@ TEST_F(Startup, PortBoxOffersPublishedSimulators) {
     vl48sim::Simulator published;
     published.start();
     vl48::TFrmMain second;
+    ASSERT_TRUE(vl48test::waitUntil([&] { return second.CmbBxPort->count() > 0; }));
     bool found = false;
     for (int i = 0; i < second.CmbBxPort->count(); ++i)
         found |= second.CmbBxPort->itemText(i) == QString::fromStdString(published.linkPath());
