@@ -728,7 +728,7 @@ const std::map<QString, Oracle>& oracles() {
            {"MskEdtTempBegin", "-040"},
            {"MskEdtTempEnd", "0321"},
            {"MskEdtTcldEnd", "044"},
-           {"MskEdtResComp", " 1,57"},
+           {"MskEdtResComp", "01,57"},
            {"EdtNote", "Sklad 12"},
            {"DtTmPicker", "2024-11-09"},
            {"SpnEdtAOIZero", "1707"},
