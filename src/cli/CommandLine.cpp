@@ -36,6 +36,11 @@ const QList<QCommandLineOption>& allOptions() {
         {QStringLiteral("every"),
          QStringLiteral("Seconds from one measurement to the next (default 1)."),
          QStringLiteral("SECONDS")},
+        {QStringLiteral("new-after-silence"),
+         QStringLiteral("A unit answering with the identifier of the unit just programmed after "
+                        "more than a second of silence is the next unit (units that share an "
+                        "identifier, such as factory-fresh ones); without it, it is the same "
+                        "unit.")},
         {QStringLiteral("json"), QStringLiteral("Results as one compact JSON object per line.")},
         {QStringLiteral("trace"),
          QStringLiteral("Write the conversation with the transmitter to standard error (the "
@@ -46,6 +51,8 @@ const QList<QCommandLineOption>& allOptions() {
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
                                     QStringLiteral("Show this help."));
+const QCommandLineOption VersionOption(QStringLiteral("version"),
+                                       QStringLiteral("Show the program's version."));
 
 QCommandLineOption option(const QString& name) {
     for (const QCommandLineOption& o : allOptions())
@@ -98,11 +105,15 @@ const std::vector<Command>& commands() {
          true,
          runWrite},
         {"series",
-         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--note TEXT]",
-         "Program every unit plugged into the port, one after another, each once; a failed unit "
-         "is reported and logged and the series goes on; the exit code is the first failure's.",
+         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--note TEXT]\n"
+         "         [--new-after-silence]",
+         "Program every unit put on the port, one after another, each once: a unit answering with "
+         "another identifier is the next one at once, the same identifier after a silence only "
+         "with --new-after-silence. A failed unit is reported and logged and the series goes on "
+         "(a log failure stops it); a summary of the units ends it, and the exit code is 0 only "
+         "when every unit was programmed, else the first failure's (9 after Ctrl+C).",
          {QStringLiteral("port"), QStringLiteral("count"), QStringLiteral("verify"),
-          QStringLiteral("log"), QStringLiteral("note")},
+          QStringLiteral("log"), QStringLiteral("note"), QStringLiteral("new-after-silence")},
          true,
          runSeries},
         {"measure",
@@ -117,15 +128,22 @@ const std::vector<Command>& commands() {
 
 const char* const ExitCodesText =
     "Exit codes:\n"
-    "  0  done\n"
+    "  0  done (a series: every unit it started was programmed, and verified with --verify)\n"
     "  1  usage: unknown command or option, a value missing or wrong\n"
     "  2  the port cannot be opened, or no transmitter answers on it\n"
     "  3  a device this tool does not configure\n"
-    "  4  an exchange with the transmitter failed (a unit programmed in part: failed at step N)\n"
+    "  4  a read went unanswered (nothing compared or saved), or the write failed at step N\n"
+    "     (steps before N are stored, none after)\n"
     "  5  the transmitter holds other values than the file (write/series --verify, diff)\n"
-    "  6  a configuration file or the log cannot be read or written, or the file is refused\n"
-    "A series ends with the code of its first failed unit. A second Ctrl+C during a unit\n"
-    "abandons it half-written, with exit code 130.\n";
+    "  6  nothing written: a configuration file that cannot be read or is refused, or a log\n"
+    "     that cannot take the unit's line\n"
+    "  7  the unit was programmed, but its log line could not be written\n"
+    "  8  the write went through, but the read-back of --verify did not answer\n"
+    "  9  stopped by Ctrl+C, SIGTERM or SIGHUP, nothing left half-written\n"
+    "130  a second request abandoned a unit half-written\n"
+    "A series ends with the code of its first unit that was not programmed, and prints a\n"
+    "summary of the units ok, failed and skipped. With --json every outcome is one JSON\n"
+    "object with its \"exit_code\", failures before any exchange included.\n";
 
 void print(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -156,7 +174,8 @@ QString generalHelp() {
     text += QStringLiteral(
         "\nEvery command takes --json (results as one JSON object per line on standard output),\n"
         "--trace (the exchanges on standard error) and --help; \"vl48-cli COMMAND --help\"\n"
-        "describes its options. Messages and progress go to standard error.\n\n");
+        "describes its options. Messages and progress go to standard error. --version prints\n"
+        "the version.\n\n");
     return text + QLatin1String(ExitCodesText);
 }
 
@@ -166,14 +185,28 @@ bool wholeNumber(const QString& text, int& value) {
     return ok && value > 0;
 }
 
+int dispatch(const QStringList& arguments, QString& name, const Output& out);
+
 }  // namespace
 
 int run(const QStringList& arguments) {
+    // Decided before anything is parsed, so that a usage error is reported as JSON too.
+    const Output out(arguments.contains(QStringLiteral("--json")));
+    QString name;
+    const int exit = dispatch(arguments, name, out);
+    out.finish(name, exit);
+    return exit;
+}
+
+namespace {
+
+int dispatch(const QStringList& arguments, QString& name, const Output& out) {
     // The command's name: the first argument that is neither an option nor an option's value.
     // Unknown options are left to the command's own parser below.
     QCommandLineParser first;
     first.addOptions(allOptions());
     first.addOption(HelpOption);
+    first.addOption(VersionOption);
     first.addPositionalArgument(QStringLiteral("command"), QString());
     first.parse(arguments);
     if (first.positionalArguments().isEmpty()) {
@@ -181,10 +214,14 @@ int run(const QStringList& arguments) {
             print(generalHelp());
             return ExitDone;
         }
+        if (first.isSet(QStringLiteral("version"))) {
+            print(QStringLiteral("vl48-cli " VL48_VERSION "\n"));
+            return ExitDone;
+        }
         say(QStringLiteral("no command given; see vl48-cli --help"));
         return ExitUsage;
     }
-    const QString name = first.positionalArguments().first();
+    name = first.positionalArguments().first();
     const Command* command = nullptr;
     for (const Command& c : commands())
         if (name == QLatin1String(c.name)) command = &c;
@@ -242,6 +279,7 @@ int run(const QStringList& arguments) {
     call.log = value("log");
     call.note = value("note");
     call.verify = has("verify");
+    call.newAfterSilence = has("new-after-silence");
     if (has("count") && !wholeNumber(value("count"), call.count))
         return usage(QStringLiteral("--count wants a whole number from 1"));
     if (has("every")) {
@@ -254,7 +292,6 @@ int run(const QStringList& arguments) {
         QLoggingCategory::setFilterRules(
             QStringLiteral("vl48.link.debug=true\nvl48.port.debug=true"));
 
-    const Output out(parser.isSet(QStringLiteral("json")));
     try {
         return command->run(call, out);
     } catch (const vl48::EComError& e) {
@@ -263,5 +300,7 @@ int run(const QStringList& arguments) {
         return ExitExchange;
     }
 }
+
+}  // namespace
 
 }  // namespace vl48cli

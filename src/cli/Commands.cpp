@@ -20,35 +20,19 @@ namespace vl48cli {
 
 namespace {
 
-using vl48::ConfigField;
-
 // The dates the basic tab can show; a stored date outside them is no date of setting.
 const QDate EarliestShownDate(2000, 1, 1);
 const QDate LatestShownDate(9999, 12, 31);
-
-// A cell's text as its masked field holds it and the file saves it: blanks are zeros, and a text
-// shorter than the mask ("000" of a zero range) is filled up at the end by the mask's blanks.
-QString maskedFieldText(const QString& text, int width) {
-    return QString(text)
-        .replace(QLatin1Char(' '), QLatin1Char('0'))
-        .leftJustified(width, QLatin1Char('0'));
-}
 
 // The configuration as the basic tab shows a transmitter's and saves it. `read` holds every cell.
 vl48::ConfigFileValues valuesOf(const vl48::TransmitterConfig& read) {
     const auto word = [&read](vl48::Cell cell) { return *read.word(cell); };
     vl48::ConfigFileValues v;
-    v.inputType = word(vl48::EEInputType);
-    v.outputType = word(vl48::EEOutputType);
-    v.sensorFault = word(vl48::EESensorFault);
-    v.rangeBegin = maskedFieldText(vl48::rangeText(vl48::rangeValue(word(vl48::EERangeBegin))), 4);
-    v.rangeEnd = maskedFieldText(vl48::rangeText(vl48::rangeValue(word(vl48::EERangeEnd))), 4);
-    v.filter = word(vl48::EEFilter);
-    v.compMode = word(vl48::EECompMode);
-    v.compTemp =
-        maskedFieldText(vl48::compTempText(vl48::compTempValue(word(vl48::EECompTemp))), 3);
-    v.outputLimit = word(vl48::EEOutputLimit);
-    v.wiring = word(vl48::EEWiring);
+    for (const vl48::FieldDef& def : vl48::ConfigFields) {
+        if (def.kind == vl48::FieldKind::List) v.*def.code = word(def.cell);
+        if (def.kind == vl48::FieldKind::Number)
+            v.*def.text = vl48::fieldTextOfWord(def, word(def.cell));
+    }
     const auto date = vl48::dateOfSetting(word(vl48::EEDayMonth), word(vl48::EEYear),
                                           EarliestShownDate, LatestShownDate);
     if (!date)
@@ -62,29 +46,11 @@ vl48::ConfigFileValues valuesOf(const vl48::TransmitterConfig& read) {
         v.note = vl48::fromCp1250(read.note.bytes);
         v.noteBytes = read.note.bytes;
     }
-    v.lineRes = maskedFieldText(vl48::lineResText(vl48::lineResValue(word(vl48::EELineRes))), 5);
     return v;
 }
 
-// The file's thirteen values in its order, as texts; codes are numbers in JSON.
-std::vector<std::pair<ConfigField, QJsonValue>> fieldValues(const vl48::ConfigFileValues& v) {
-    return {{ConfigField::InputType, v.inputType},
-            {ConfigField::OutputType, v.outputType},
-            {ConfigField::SensorFault, v.sensorFault},
-            {ConfigField::RangeBegin, v.rangeBegin},
-            {ConfigField::RangeEnd, v.rangeEnd},
-            {ConfigField::Filter, v.filter},
-            {ConfigField::CompMode, v.compMode},
-            {ConfigField::CompTemp, v.compTemp},
-            {ConfigField::OutputLimit, v.outputLimit},
-            {ConfigField::Wiring, v.wiring},
-            {ConfigField::Date, vl48::configDateText(v.date)},
-            {ConfigField::Note, v.note},
-            {ConfigField::LineRes, v.lineRes}};
-}
-
-QString jsonKey(ConfigField field) {
-    return QString::fromLatin1(vl48::fieldName(field)).replace(QLatin1Char(' '), QLatin1Char('_'));
+QString jsonKey(const vl48::FieldDef& def) {
+    return QString::fromLatin1(def.name).replace(QLatin1Char(' '), QLatin1Char('_'));
 }
 
 QString measuredShown(int32_t measured, int32_t faultFrom) {
@@ -146,28 +112,34 @@ int runRead(const Invocation& call, const Output& out) {
     Session session(call.port);
     if (const int exit = session.connect()) return exit;
     const vl48::TransmitterConfig read = vl48::readConfiguration(session.link());
-    // A value missing would be saved as whatever stood in for it: no file rather than a wrong one.
-    if (read.words.size() != vl48::ConfigReadCells.size() ||
-        read.note.outcome == vl48::NoteRead::PortFailed) {
-        say(QStringLiteral("the transmitter did not answer every read; nothing saved"));
+    // A value missing would be shown or saved as whatever stood in for it: nothing rather than
+    // a wrong one.
+    if (read.words.size() != vl48::ConfigReadCells.size() || !read.noteKnown()) {
+        say(QStringLiteral("the transmitter did not answer every read; nothing %1")
+                .arg(call.output.isEmpty() ? QStringLiteral("shown") : QStringLiteral("saved")));
         return ExitExchange;
     }
     const vl48::ConfigFileValues values = valuesOf(read);
     QJsonObject object{{QStringLiteral("port"), call.port}};
     QStringList lines;
-    for (const auto& [field, value] : fieldValues(values)) {
-        object.insert(jsonKey(field), value);
-        lines << QStringLiteral("%1: %2").arg(
-            QLatin1String(vl48::fieldName(field)),
-            value.isString() ? value.toString() : QString::number(value.toInt()));
+    // Today's date stands in only in the file, as the basic tab saves it; the unit holds none.
+    const bool noDate = !vl48::dateOfSetting(*read.word(vl48::EEDayMonth), *read.word(vl48::EEYear),
+                                             EarliestShownDate, LatestShownDate);
+    for (const vl48::FieldDef& def : vl48::ConfigFields) {
+        const bool none = noDate && def.kind == vl48::FieldKind::Date;
+        const QString text = none ? QStringLiteral("(none)") : vl48::valueText(def, values);
+        object.insert(jsonKey(def), none ? QJsonValue() : fieldJson(def, text));
+        lines << QStringLiteral("%1: %2").arg(QLatin1String(def.name), text);
+    }
+    if (!call.output.isEmpty()) {
+        if (const QString problem = vl48::saveConfigFile(call.output, values); !problem.isEmpty()) {
+            say(QStringLiteral("%1: %2").arg(call.output, problem));
+            return ExitFile;
+        }
+        object.insert(QStringLiteral("saved"), call.output);
+        say(QStringLiteral("saved to %1").arg(call.output));
     }
     out.result(object, lines.join(QLatin1Char('\n')));
-    if (call.output.isEmpty()) return ExitDone;
-    if (const QString problem = vl48::saveConfigFile(call.output, values); !problem.isEmpty()) {
-        say(QStringLiteral("%1: %2").arg(call.output, problem));
-        return ExitFile;
-    }
-    say(QStringLiteral("saved to %1").arg(call.output));
     return ExitDone;
 }
 
@@ -178,25 +150,21 @@ int runDiff(const Invocation& call, const Output& out) {
     if (const int exit = session.connect()) return exit;
     const vl48::Comparison comparison = vl48::compareWithTransmitter(session.link(), values);
     if (!comparison.complete) {
-        say(QStringLiteral("the transmitter did not answer every read"));
+        say(QStringLiteral("the transmitter did not answer every read; nothing compared"));
         return ExitExchange;
     }
-    for (const vl48::Difference& d : comparison.differences) {
-        QJsonArray cells;
-        for (vl48::Cell cell : d.cells)
-            cells.append(QString::fromLatin1(vl48::cellInfo(cell).name));
-        const QString name = QString::fromLatin1(vl48::fieldName(d.field));
-        out.result({{QStringLiteral("field"), name},
-                    {QStringLiteral("cells"), cells},
-                    {QStringLiteral("file"), d.wanted},
-                    {QStringLiteral("transmitter"), d.found}},
-                   QStringLiteral("%1: file %2, transmitter %3").arg(name, d.wanted, d.found));
-    }
-    if (comparison.differences.empty()) {
-        say(QStringLiteral("the transmitter holds the values of %1").arg(call.file));
-        return ExitDone;
-    }
-    return ExitMismatch;
+    const bool equal = comparison.differences.empty();
+    const int exit = equal ? ExitDone : ExitMismatch;
+    QJsonObject object{{QStringLiteral("port"), call.port},
+                       {QStringLiteral("file"), call.file},
+                       {QStringLiteral("equal"), equal},
+                       {QStringLiteral("exit_code"), exit}};
+    if (!equal) object.insert(QStringLiteral("differences"), differencesJson(comparison));
+    out.result(object, equal
+                           ? QStringLiteral("the transmitter holds the values of %1").arg(call.file)
+                           : QStringLiteral("the transmitter differs from %1:\n%2")
+                                 .arg(call.file, differencesText(comparison)));
+    return exit;
 }
 
 int runWrite(const Invocation& call, const Output& out) {
@@ -219,20 +187,21 @@ int runMeasure(const Invocation& call, const Output& out) {
     clock.start();
     for (int n = 0; call.count == 0 || n < call.count; ++n) {
         // Each measurement at its own time from the start, so that slow answers do not add up.
-        if (n > 0 && !pause(int(qRound64(n * call.every * 1000) - clock.elapsed()))) break;
+        if (n > 0 && !pause(int(qRound64(n * call.every * 1000) - clock.elapsed())))
+            return ExitInterrupted;
         const auto m = vl48::measureOnce(session.link());
         if (!m) {
             say(QStringLiteral("the transmitter did not answer the measurement"));
             return ExitExchange;
         }
         QJsonObject object{
-            {QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs)},
+            {QStringLiteral("time"), timeText(QDateTime::currentDateTime())},
             {QStringLiteral("terminal_temperature"), decimalValue(m->temperature, 1)}};
         addMeasured(object, m->measured, vl48::LiveMeasureFaultFrom);
         out.result(object, QStringLiteral("input: %1  terminal temperature: %2 °C")
                                .arg(measuredShown(m->measured, vl48::LiveMeasureFaultFrom),
                                     decimalText(m->temperature, 1)));
-        if (interrupted()) break;
+        if (interrupted()) return ExitInterrupted;
     }
     return ExitDone;
 }

@@ -14,6 +14,8 @@ struct Invocation {
     QString log;
     QString note;
     bool verify = false;
+    // series: the identifier just programmed, answering again after a silence, is a new unit
+    bool newAfterSilence = false;
     int count = 0;       // 0: no limit
     double every = 1.0;  // seconds between measurements
 };

@@ -8,6 +8,8 @@
 #include <QThread>
 #include <algorithm>
 
+#include "Output.h"
+
 namespace vl48cli {
 
 namespace {
@@ -32,7 +34,7 @@ extern "C" void onInterrupt(int) {
     tell(
         "\nvl48-cli: asked to stop again: stopped in the middle of the unit; it is half-written "
         "and has no log line\n");
-    ::_exit(130);
+    ::_exit(ExitAbandoned);
 }
 
 }  // namespace

@@ -11,11 +11,43 @@ namespace vl48cli {
 
 namespace {
 
-QString refusalText(const vl48::UploadRefusal& refusal) {
-    if (refusal.reason == vl48::UploadRefusal::Reason::NoListEntry)
-        return QStringLiteral("the file has no value for the list \"%1\"")
-            .arg(QLatin1String(vl48::fieldName(refusal.field)));
-    return QStringLiteral("the date of setting is missing or before 1 January 2000");
+// The bulk tab's refusal, in English, naming the field as the command line does.
+QString refusalText(const vl48::ConfigFileValues& values, const vl48::UploadRefusal& refusal) {
+    const vl48::FieldDef& def = vl48::fieldDef(refusal.field);
+    QString text = vl48::uploadRefusalText(1, refusal, QLatin1String(def.name));
+    if (def.kind == vl48::FieldKind::List)
+        text += QStringLiteral(" (line %1 holds %2; the list has the codes 0 to %3)")
+                    .arg(def.line())
+                    .arg(values.*def.code)
+                    .arg(def.listLength - 1);
+    return text;
+}
+
+}  // namespace
+
+QJsonValue fieldJson(const vl48::FieldDef& def, const QString& text) {
+    switch (def.kind) {
+        case vl48::FieldKind::List:
+            return text.toInt();
+        case vl48::FieldKind::Number:
+            return decimalValue(vl48::fieldNumber(def, text), def.decimals);
+        case vl48::FieldKind::Date:
+            // A transmitter's date that is no calendar date stays as it was read.
+            if (const QDate date = vl48::configDateFromText(text); date.isValid())
+                return date.toString(Qt::ISODate);
+            break;
+        case vl48::FieldKind::Note:
+            break;
+    }
+    return text;
+}
+
+QString differencesText(const vl48::Comparison& comparison) {
+    QStringList lines;
+    for (const vl48::Difference& d : comparison.differences)
+        lines << QStringLiteral("  %1: file %2, transmitter %3")
+                     .arg(QLatin1String(vl48::fieldName(d.field)), d.wanted, d.found);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QJsonArray differencesJson(const vl48::Comparison& comparison) {
@@ -24,15 +56,14 @@ QJsonArray differencesJson(const vl48::Comparison& comparison) {
         QJsonArray cells;
         for (vl48::Cell cell : d.cells)
             cells.append(QString::fromLatin1(vl48::cellInfo(cell).name));
-        list.append(QJsonObject{{QStringLiteral("field"), QLatin1String(vl48::fieldName(d.field))},
+        const vl48::FieldDef& def = vl48::fieldDef(d.field);
+        list.append(QJsonObject{{QStringLiteral("field"), QLatin1String(def.name)},
                                 {QStringLiteral("cells"), cells},
-                                {QStringLiteral("file"), d.wanted},
-                                {QStringLiteral("transmitter"), d.found}});
+                                {QStringLiteral("file"), fieldJson(def, d.wanted)},
+                                {QStringLiteral("transmitter"), fieldJson(def, d.found)}});
     }
     return list;
 }
-
-}  // namespace
 
 bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values) {
     const vl48::ConfigFileLoad load = vl48::loadConfigFile(path);
@@ -54,7 +85,7 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
     job.operatorNote = note;
     if (!loadConfiguration(file, job.values)) return ExitFile;
     if (const auto refusal = vl48::uploadRefusal(job.values)) {
-        say(QStringLiteral("%1: not programmed: %2").arg(file, refusalText(*refusal)));
+        say(QStringLiteral("%1: not programmed: %2").arg(file, refusalText(job.values, *refusal)));
         return ExitFile;
     }
     job.steps = vl48::uploadSteps(job.values);
@@ -128,7 +159,7 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
             }
             if (!comparison.complete) {
                 result = vl48::resultVerifyFailed();
-                exit = ExitExchange;
+                exit = ExitReadBack;
             } else if (!comparison.differences.empty()) {
                 result = vl48::resultVerifyMismatch(comparison.cellNames());
                 exit = ExitMismatch;
@@ -144,7 +175,7 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
         if (const QString problem = job.log->append(record); !problem.isEmpty()) {
             say(QStringLiteral("log %1: the line for this unit was not written: %2")
                     .arg(job.log->path(), problem));
-            if (exit == ExitDone) exit = ExitFile;
+            if (exit == ExitDone) exit = ExitUnlogged;
         }
     }
 
@@ -162,9 +193,7 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
         QStringLiteral("%1 %2 %3: %4")
             .arg(deviceTypeText(id), id.firmwareText.full,
                  identifier.isEmpty() ? QStringLiteral("(no identifier)") : identifier, result);
-    for (const vl48::Difference& d : comparison.differences)
-        text += QStringLiteral("\n  %1: file %2, transmitter %3")
-                    .arg(QLatin1String(vl48::fieldName(d.field)), d.wanted, d.found);
+    if (!comparison.differences.empty()) text += QLatin1Char('\n') + differencesText(comparison);
     out.result(object, text);
     return exit;
 }

@@ -3,6 +3,8 @@
 // `series` one after another.
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonValue>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -25,6 +27,13 @@ struct Job {
     QString operatorNote;
 };
 
+// A value in the form the file writes it (Difference::wanted, found) as JSON: codes and numbers
+// as numbers (lead resistance in ohms), the date as yyyy-MM-dd, the note as text.
+QJsonValue fieldJson(const vl48::FieldDef& def, const QString& text);
+// The differences as lines ("  input type: file 10, transmitter 1") and as JSON.
+QString differencesText(const vl48::Comparison& comparison);
+QJsonArray differencesJson(const vl48::Comparison& comparison);
+
 // Loads a whole configuration file; says why not on standard error.
 bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values);
 
@@ -35,8 +44,9 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
 
 // Programs the identified unit on the session's port (`unit` numbers the result of a series,
 // 0 for a single unit), logs the attempt and prints its result. Returns the exit code of this
-// unit: ExitDone, ExitRefused, ExitExchange, ExitMismatch, or ExitFile when all went well but
-// the log line could not be written.
+// unit: ExitDone, ExitRefused, ExitExchange (the write failed), ExitReadBack, ExitMismatch,
+// ExitFile (the log could not take the unit's line: nothing written) or ExitUnlogged (all went
+// well but the log line could not be written).
 int programUnit(Session& session, const Job& job, const Output& out, int unit);
 
 }  // namespace vl48cli

@@ -16,8 +16,8 @@ constexpr int ProbeReplyMs = 100;
 
 Session::Session(const QString& portName) : m_portName(portName) { m_port.setDeviceName(portName); }
 
-QString Session::open(bool* forGood) {
-    if (forGood) *forGood = false;
+QString Session::open(OpenFailure* failure) {
+    if (failure) *failure = OpenFailure::None;
     m_port.setActive(false);
     m_link.drawFrameTag();
     try {
@@ -32,7 +32,10 @@ QString Session::open(bool* forGood) {
                         .arg(refusal.group);
         else if (refusal.reason == vl48::PortRefusal::Reason::InUse)
             text += QStringLiteral(" (another program is using it)");
-        if (forGood) *forGood = refusal.reason != vl48::PortRefusal::Reason::Other;
+        if (failure)
+            *failure = refusal.reason != vl48::PortRefusal::Reason::Other ? OpenFailure::ForGood
+                       : e.code() == QSerialPort::DeviceNotFoundError     ? OpenFailure::Missing
+                                                                          : OpenFailure::Passing;
         return text;
     }
     return {};
@@ -86,6 +89,17 @@ bool Session::probe() {
         qCDebug(vl48::lcLink).noquote() << "probe failed:" << e.text();
         return false;
     }
+}
+
+std::optional<QString> Session::readIdentifier() {
+    vl48::Frame reply;
+    try {
+        if (m_port.Active() && m_link.Send(vl48::CmdSerialNumber, 0, reply))
+            return vl48::identifierText(vl48::replyWord(reply));
+    } catch (const vl48::EComError&) {
+        // The device went away before the request.
+    }
+    return std::nullopt;
 }
 
 QString deviceTypeText(const vl48::Identification& id) {

@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <optional>
 
 #include "Output.h"
 #include "link/ComPort.h"
@@ -11,6 +12,11 @@
 #include "link/Link.h"
 
 namespace vl48cli {
+
+// Why a port did not open, as far as waiting helps: a port that is not there yet (a USB adapter
+// being plugged in) and other passing failures may go away; a port this user may not use or
+// another program holds will not.
+enum class OpenFailure { None, Missing, Passing, ForGood };
 
 class Session {
 public:
@@ -22,9 +28,9 @@ public:
     const vl48::Identification& identification() const { return m_id; }
 
     // Opens the port with a fresh frame tag, as every connection does. Empty on success, else
-    // why not, with the system's reason where it can tell; `forGood` is set when waiting will
-    // not help (this user may not use the port, or another program holds it).
-    QString open(bool* forGood = nullptr);
+    // why not, with the system's reason where it can tell, and in `failure` what kind of
+    // failure it was.
+    QString open(OpenFailure* failure = nullptr);
     void close() { m_port.setActive(false); }
     // Identify and firmware; false when the unit did not answer both.
     bool identify();
@@ -36,6 +42,9 @@ public:
     // first byte of a reply, far shorter than an exchange's time-out, so that a series notices a
     // unit plugged in soon. Whatever came is drained before the real identification.
     bool probe();
+    // The unit's identifier (command 247) as the log names it; nothing when no good reply came:
+    // a unit without the command, a unit gone, or a reply lost on the line.
+    std::optional<QString> readIdentifier();
 
 private:
     QString m_portName;

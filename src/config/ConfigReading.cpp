@@ -24,7 +24,10 @@ NoteReading readNote(Link& link) {
             return note;
         }
     }
-    if (!link.ReadNote(n, note.bytes)) note.outcome = NoteRead::PortFailed;
+    if (!link.ReadNote(n, note.bytes))
+        note.outcome = NoteRead::PortFailed;
+    else if (n < 0)
+        note.outcome = NoteRead::LengthUnanswered;
     return note;
 }
 

@@ -28,6 +28,9 @@ enum class NoteRead {
     Read,        // the note's bytes came (none for an empty note)
     NoNote,      // the length cell holds what no note can have (65535 of a blank memory)
     PortFailed,  // the note's bytes did not come: the device is gone
+    // The length cell did not answer: `bytes` hold whatever came to the note's request, which
+    // cannot be told from an empty or a cut note. Shown, but never compared or saved as read.
+    LengthUnanswered,
 };
 struct NoteReading {
     NoteRead outcome = NoteRead::Read;
@@ -44,6 +47,10 @@ struct TransmitterConfig {
     std::map<Cell, uint16_t> words;
     NoteReading note;
     std::optional<uint16_t> word(Cell cell) const;
+    // Whether the note, or that there is none, is known as the transmitter holds it.
+    bool noteKnown() const {
+        return note.outcome == NoteRead::Read || note.outcome == NoteRead::NoNote;
+    }
 };
 // Told each cell as soon as its read is over: its word, or nothing when the read failed.
 using CellHook = std::function<void(Cell cell, std::optional<uint16_t> word)>;

@@ -88,6 +88,7 @@ void TFrmMain::LoadNote() {
     const NoteReading note = readNote(*link);
     switch (note.outcome) {
         case NoteRead::Read:
+        case NoteRead::LengthUnanswered:
             NoteBytesRead = note.bytes;
             EdtNote->setText(fromCp1250(note.bytes));
             break;

@@ -59,20 +59,24 @@ void TFrmMain::BtnEdtConfClick() {
 
 ConfigFileValues TFrmMain::bulkValues() const {
     ConfigFileValues values;
-    values.inputType = CmbInputSignal->currentIndex();
-    values.outputType = CmbOutputSignal->currentIndex();
-    values.sensorFault = CmbSensorErr->currentIndex();
-    values.rangeBegin = MskEdtMinTemp->maskedText();
-    values.rangeEnd = MskEdtMaxTemp->maskedText();
-    values.filter = CmbFiltration->currentIndex();
-    values.compMode = CmbCompTerm->currentIndex();
-    values.compTemp = MskEdtSetTemp->maskedText();
-    values.outputLimit = CmbOutputLimit->currentIndex();
-    values.wiring = CmbSensorWire->currentIndex();
-    values.date = DtPckrConf->date();
-    values.note = EdtNoteConf->text();
-    values.noteBytes = BulkNoteBytesRead;
-    values.lineRes = MskEdtCompRes->maskedText();
+    for (const FieldDef& def : ConfigFields) {
+        QWidget* control = bulkRow(def.field).control;
+        switch (def.kind) {
+            case FieldKind::List:
+                values.*def.code = static_cast<QComboBox*>(control)->currentIndex();
+                break;
+            case FieldKind::Number:
+                values.*def.text = static_cast<TMaskEdit*>(control)->maskedText();
+                break;
+            case FieldKind::Date:
+                values.date = DtPckrConf->date();
+                break;
+            case FieldKind::Note:
+                values.note = EdtNoteConf->text();
+                values.noteBytes = BulkNoteBytesRead;
+                break;
+        }
+    }
     return values;
 }
 
@@ -85,34 +89,24 @@ void TFrmMain::BtnUploadConfClick() {
         // Every attempt from here on leaves its line in the log, one that ends in a port error
         // too: the steps written by then are the ones done.
         const std::optional<ConnectedUnit> unit = m_unit;  // a failed write ends the connection
-        QString result;
+        // The line is written as soon as the outcome is known, before any box about it: a box
+        // left open (or a program killed while it is) must not leave the unit unrecorded.
         int stepsDone = 0;
         bool uploaded = false;
-        const auto logged = qScopeGuard([&] {
-            if (result.isEmpty())
-                result = uploaded ? resultVerifyFailed() : resultFailedAtStep(stepsDone + 1);
+        bool logged = false;
+        const auto record = [&](const QString& result) {
+            if (logged) return;
+            logged = true;
             logUpload(values, unit, result);
-        });
-        const auto record = [&result](const QString& text) { result = text; };
+        };
+        const auto unrecorded = qScopeGuard(
+            [&] { record(uploaded ? resultVerifyFailed() : resultFailedAtStep(stepsDone + 1)); });
 
         if (const auto refusal = uploadRefusal(values)) {
-            QString text;
-            if (refusal->reason == UploadRefusal::Reason::NoListEntry)
-                text = (czech ? QStringLiteral(
-                                    "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu "
-                                    "ze seznamu.")
-                              : QStringLiteral(
-                                    "Configuration not transferred: no value is selected from the "
-                                    "list for “%1”."))
-                           .arg(captionOf(bulkRow(refusal->field).caption));
-            else
-                text = czech ? QStringLiteral(
-                                   "Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
-                             : QStringLiteral(
-                                   "Configuration not transferred: the date of setting "
-                                   "is before 1 January 2000.");
-            showMessage(MsgKind::Error, text);
             record(resultRefused());
+            showMessage(MsgKind::Error,
+                        uploadRefusalText(czech ? 0 : 1, *refusal,
+                                          captionOf(bulkRow(refusal->field).caption)));
             return;
         }
 
@@ -131,24 +125,21 @@ void TFrmMain::BtnUploadConfClick() {
         // codes, the fields the bulk tab's texts as shown.
         const auto stored = [&](const UploadStep& step) {
             stepsDone = step.number;
-            switch (step.field) {
-                case ConfigField::CompTemp:
-                    return MskEdtTcldEnd->setMaskedText(MskEdtSetTemp->displayText());
-                case ConfigField::RangeBegin:
-                    return MskEdtTempBegin->setMaskedText(MskEdtMinTemp->displayText());
-                case ConfigField::RangeEnd:
-                    return MskEdtTempEnd->setMaskedText(MskEdtMaxTemp->displayText());
-                case ConfigField::Date:
+            switch (fieldDef(step.field).kind) {
+                case FieldKind::List:
+                    recordField(step.cell) = step.word;
+                    return;
+                case FieldKind::Number:
+                    return basicNumberField(step.field)
+                        ->setMaskedText(
+                            static_cast<TMaskEdit*>(bulkRow(step.field).control)->displayText());
+                case FieldKind::Date:
                     if (step.cell == EEYear) DtTmPicker->setDateQuietly(values.date);
                     return;
-                case ConfigField::Note:
+                case FieldKind::Note:
                     EdtNote->setText(values.note);
                     NoteBytesRead = toCp1250Keeping(values.note, values.noteBytes);
                     return;
-                case ConfigField::LineRes:
-                    return MskEdtResComp->setMaskedText(MskEdtCompRes->displayText());
-                default:
-                    recordField(step.cell) = step.word;  // the seven codes
             }
         };
         if (const int failed = runUpload(*link, uploadSteps(values), stored)) {

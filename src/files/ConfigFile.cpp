@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSaveFile>
 #include <limits>
 
@@ -64,70 +63,11 @@ bool readLine(QIODevice& in, QByteArray& line) {
 
 }  // namespace
 
-QString configDateFormat() {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
-QString configDateText(const QDate& date) { return QLocale().toString(date, configDateFormat()); }
-
-QDate configDateFromText(const QString& text) {
-    const QString formats[] = {configDateFormat(), QStringLiteral("d.M.yyyy"),
-                               QStringLiteral("yyyy-MM-dd")};
-    for (const QString& format : formats) {
-        const QDate date = QLocale().toDate(text, format);
-        if (date.isValid()) return date;
-    }
-    return {};
-}
-
 QByteArray configFileLine(const ConfigFileValues& v, int line) {
-    QString text;
-    switch (line) {
-        case 1:
-            text = QString::number(v.inputType);
-            break;
-        case 2:
-            text = QString::number(v.outputType);
-            break;
-        case 3:
-            text = QString::number(v.sensorFault);
-            break;
-        case 4:
-            text = v.rangeBegin;
-            break;
-        case 5:
-            text = v.rangeEnd;
-            break;
-        case 6:
-            text = QString::number(v.filter);
-            break;
-        case 7:
-            text = QString::number(v.compMode);
-            break;
-        case 8:
-            text = v.compTemp;
-            break;
-        case 9:
-            text = QString::number(v.outputLimit);
-            break;
-        case 10:
-            text = QString::number(v.wiring);
-            break;
-        case 11:
-            text = configDateText(v.date);
-            break;
-        case 12:
-            return noteForFile(v) + LineEnd;
-        case 13:
-            text = v.lineRes;
-            break;
-        default:
-            return {};
-    }
-    return toCp1250(text) + LineEnd;
+    if (line < 1 || line > ConfigFileLines) return {};
+    const FieldDef& def = ConfigFields[size_t(line - 1)];
+    if (def.kind == FieldKind::Note) return noteForFile(v) + LineEnd;
+    return toCp1250(valueText(def, v)) + LineEnd;
 }
 
 QByteArray configFileBytes(const ConfigFileValues& values) {
@@ -169,39 +109,20 @@ ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest, const QDate&
             return load;
         }
         const QString text = fromCp1250(bytes);
-        int* code = nullptr;
-        switch (line) {
-            case 1:
-                code = &v.inputType;
+        const FieldDef& def = ConfigFields[size_t(line - 1)];
+        switch (def.kind) {
+            case FieldKind::List:
+                if (!parseCode(text, v.*def.code)) {
+                    load.error = notAnIntegerText(text);
+                    return load;
+                }
                 break;
-            case 2:
-                code = &v.outputType;
+            case FieldKind::Number:
+                // As the bulk tab's field takes it, so that the window and the command line
+                // program the same number from the same line.
+                v.*def.text = fieldReading(def, text);
                 break;
-            case 3:
-                code = &v.sensorFault;
-                break;
-            case 4:
-                v.rangeBegin = text;
-                break;
-            case 5:
-                v.rangeEnd = text;
-                break;
-            case 6:
-                code = &v.filter;
-                break;
-            case 7:
-                code = &v.compMode;
-                break;
-            case 8:
-                v.compTemp = text;
-                break;
-            case 9:
-                code = &v.outputLimit;
-                break;
-            case 10:
-                code = &v.wiring;
-                break;
-            case 11: {
+            case FieldKind::Date: {
                 const QDate date = configDateFromText(text);
                 if (!date.isValid() || date < earliest || date > latest) {
                     load.error = notADateText(text);
@@ -210,20 +131,13 @@ ConfigFileLoad readConfigFile(QIODevice& in, const QDate& earliest, const QDate&
                 v.date = date;
                 break;
             }
-            case 12: {
+            case FieldKind::Note: {
                 // The transmitter has room for 30 characters; the rest could never be stored.
                 v.note = text.left(NoteMaxLength);
                 const QByteArray noteBytes = bytes.left(NoteMaxLength);
                 if (toCp1250(v.note) != noteBytes) v.noteBytes = noteBytes;
                 break;
             }
-            case 13:
-                v.lineRes = text;
-                break;
-        }
-        if (code && !parseCode(text, *code)) {
-            load.error = notAnIntegerText(text);
-            return load;
         }
         load.linesRead = line;
     }

@@ -8,6 +8,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include "Configuration.h"
+
 namespace vl48 {
 
 constexpr int ConfigFileLines = 13;
@@ -16,37 +18,6 @@ constexpr int ConfigFileLines = 13;
 constexpr int ConfigFileLineLimit = 1024;
 // Thirteen short lines: a bigger file is none of ours, and reading it would only take time.
 constexpr qint64 ConfigFileSizeLimit = 64 * 1024;
-
-// The values of one file, line by line. Codes are cell codes (-1: no list entry selected);
-// the value lines are fixed-width field texts whose blanks are already the digit 0.
-struct ConfigFileValues {
-    int inputType = -1;    // line 1
-    int outputType = -1;   // line 2
-    int sensorFault = -1;  // line 3
-    QString rangeBegin;    // line 4, "0050", "-050"
-    QString rangeEnd;      // line 5
-    int filter = -1;       // line 6
-    int compMode = -1;     // line 7
-    QString compTemp;      // line 8, "020", "-05"
-    int outputLimit = -1;  // line 9
-    int wiring = -1;       // line 10
-    QDate date;            // line 11
-    QString note;          // line 12, at most 30 characters
-    QString lineRes;       // line 13, "01,50"
-    // The bytes line 12 was read from, when its text alone cannot give them back (a byte
-    // Windows-1250 leaves undefined, shown as U+FFFD): written for the part of `note` left as
-    // read (toCp1250Keeping). Empty otherwise.
-    QByteArray noteBytes;
-    bool operator==(const ConfigFileValues&) const = default;
-};
-
-// The short date format of the regional settings with a four-digit year: a two-digit year would
-// read 16 back as 1916.
-QString configDateFormat();
-// The date line: as written, and as read back (that format, or d.M.yyyy, or yyyy-MM-dd, so files
-// made under other regional settings still load). An invalid result means no date.
-QString configDateText(const QDate& date);
-QDate configDateFromText(const QString& text);
 
 // The thirteen lines, each ended by CR LF, in Windows-1250. Control characters of the note
 // (a CR or LF read from a transmitter) become spaces, so the file always has thirteen lines.
@@ -59,8 +30,9 @@ QByteArray configFileBytes(const ConfigFileValues& values);
 QString saveConfigFile(const QString& path, const ConfigFileValues& values);
 
 // What a load got: lines 1..linesRead converted; when linesRead < 13, `error` tells why the
-// next line stopped it. Reading past the end of the file yields empty lines: an empty code or
-// date line fails its conversion, an empty value or note line is an empty field.
+// next line stopped it. A number line is read as its field reads it (fieldReading). Reading past
+// the end of the file yields empty lines: an empty code or date line fails its conversion, an
+// empty number line is a field of zeros, an empty note line an empty note.
 struct ConfigFileLoad {
     ConfigFileValues values;
     int linesRead = 0;

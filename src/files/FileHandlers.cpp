@@ -23,6 +23,19 @@ void selectCode(QComboBox* list, int code) {
 
 }  // namespace
 
+TMaskEdit* TFrmMain::basicNumberField(ConfigField field) const {
+    switch (field) {
+        case ConfigField::RangeBegin:
+            return MskEdtTempBegin;
+        case ConfigField::RangeEnd:
+            return MskEdtTempEnd;
+        case ConfigField::CompTemp:
+            return MskEdtTcldEnd;
+        default:
+            return MskEdtResComp;
+    }
+}
+
 void TFrmMain::BtnConfSaveClick() {
     // A field whose read failed would go into the file as 0, as if this unit held it.
     if (refusedForUnreadValue({MskEdtTempBegin, MskEdtTempEnd, MskEdtTcldEnd, MskEdtResComp}))
@@ -32,20 +45,14 @@ void TFrmMain::BtnConfSaveClick() {
     // What the tool holds for the connected transmitter: the record's codes, and the fields as
     // they stand, a value typed but not yet stored with Enter included.
     ConfigFileValues values;
-    values.inputType = Config.EEInputType;
-    values.outputType = Config.EEOutputType;
-    values.sensorFault = Config.EESensorFault;
-    values.rangeBegin = MskEdtTempBegin->maskedText();
-    values.rangeEnd = MskEdtTempEnd->maskedText();
-    values.filter = Config.EEFilter;
-    values.compMode = Config.EECompMode;
-    values.compTemp = MskEdtTcldEnd->maskedText();
-    values.outputLimit = Config.EEOutputLimit;
-    values.wiring = Config.EEWiring;
+    for (const FieldDef& def : ConfigFields) {
+        if (def.kind == FieldKind::List) values.*def.code = recordField(def.cell);
+        if (def.kind == FieldKind::Number)
+            values.*def.text = basicNumberField(def.field)->maskedText();
+    }
     values.date = DtTmPicker->date();
     values.note = EdtNote->text();
     values.noteBytes = NoteBytesRead;
-    values.lineRes = MskEdtResComp->maskedText();
     const QString error = saveConfigFile(path, values);
     if (!error.isEmpty()) showMessage(MsgKind::Error, error);
 }
@@ -71,46 +78,21 @@ void TFrmMain::BtnConfLoadClick() {
     // The lines before a bad one stay loaded, as they were read one after another.
     const ConfigFileValues& v = load.values;
     for (int line = 1; line <= load.linesRead; ++line) {
-        switch (line) {
-            case 1:
-                selectCode(CmbInputSignal, v.inputType);
+        const FieldDef& def = ConfigFields[size_t(line - 1)];
+        QWidget* control = bulkRow(def.field).control;
+        switch (def.kind) {
+            case FieldKind::List:
+                selectCode(static_cast<QComboBox*>(control), v.*def.code);
                 break;
-            case 2:
-                selectCode(CmbOutputSignal, v.outputType);
+            case FieldKind::Number:
+                static_cast<TMaskEdit*>(control)->setMaskedText(v.*def.text);
                 break;
-            case 3:
-                selectCode(CmbSensorErr, v.sensorFault);
-                break;
-            case 4:
-                MskEdtMinTemp->setMaskedText(v.rangeBegin);
-                break;
-            case 5:
-                MskEdtMaxTemp->setMaskedText(v.rangeEnd);
-                break;
-            case 6:
-                selectCode(CmbFiltration, v.filter);
-                break;
-            case 7:
-                selectCode(CmbCompTerm, v.compMode);
-                break;
-            case 8:
-                MskEdtSetTemp->setMaskedText(v.compTemp);
-                break;
-            case 9:
-                selectCode(CmbOutputLimit, v.outputLimit);
-                break;
-            case 10:
-                selectCode(CmbSensorWire, v.wiring);
-                break;
-            case 11:
+            case FieldKind::Date:
                 DtPckrConf->setDateQuietly(v.date);
                 break;
-            case 12:
+            case FieldKind::Note:
                 EdtNoteConf->setText(v.note);
                 BulkNoteBytesRead = v.noteBytes;
-                break;
-            case 13:
-                MskEdtCompRes->setMaskedText(v.lineRes);
                 break;
         }
     }

@@ -4,112 +4,57 @@
 
 #include "config/ConfigReading.h"
 #include "config/Cp1250.h"
-#include "config/NumberTexts.h"
 #include "link/Link.h"
 
 namespace vl48 {
 
 namespace {
 
-// The basic tab can show no date of setting before this.
-const QDate EarliestDateOfSetting(2000, 1, 1);
-
-struct FieldInfo {
-    ConfigField field;
-    const char* name;
-};
-constexpr FieldInfo FieldNames[] = {
-    {ConfigField::InputType, "input type"},     {ConfigField::OutputType, "output type"},
-    {ConfigField::SensorFault, "sensor fault"}, {ConfigField::RangeBegin, "range begin"},
-    {ConfigField::RangeEnd, "range end"},       {ConfigField::Filter, "filter"},
-    {ConfigField::CompMode, "compensation"},    {ConfigField::CompTemp, "terminal temperature"},
-    {ConfigField::OutputLimit, "output limit"}, {ConfigField::Wiring, "wiring"},
-    {ConfigField::Date, "date of setting"},     {ConfigField::Note, "note"},
-    {ConfigField::LineRes, "lead resistance"},
-};
-
-// The seven lists in the order the upload writes them, which is also the order of refusal.
-struct ListField {
-    ConfigField field;
-    Cell cell;
-    int ConfigFileValues::*code;
-};
-constexpr ListField ListFields[] = {
-    {ConfigField::InputType, EEInputType, &ConfigFileValues::inputType},
-    {ConfigField::Wiring, EEWiring, &ConfigFileValues::wiring},
-    {ConfigField::CompMode, EECompMode, &ConfigFileValues::compMode},
-    {ConfigField::OutputType, EEOutputType, &ConfigFileValues::outputType},
-    {ConfigField::OutputLimit, EEOutputLimit, &ConfigFileValues::outputLimit},
-    {ConfigField::SensorFault, EESensorFault, &ConfigFileValues::sensorFault},
-    {ConfigField::Filter, EEFilter, &ConfigFileValues::filter},
-};
-
-// The three whole-number fields, in upload order, with how a cell's number is written back as
-// the field's text and the width of that field.
-struct NumberField {
-    ConfigField field;
-    Cell cell;
-    QString ConfigFileValues::*text;
-    QString (*textOf)(int);
-    int width;
-};
-const NumberField NumberFields[] = {
-    {ConfigField::CompTemp, EECompTemp, &ConfigFileValues::compTemp, compTempText, 3},
-    {ConfigField::RangeBegin, EERangeBegin, &ConfigFileValues::rangeBegin, rangeText, 4},
-    {ConfigField::RangeEnd, EERangeEnd, &ConfigFileValues::rangeEnd, rangeText, 4},
-};
-constexpr int LineResWidth = 5;
-
-// A field text as the file writes it: blanks are zeros, and a text shorter than its field (a
-// zero is one digit short) fills the positions after it, as the masked field does.
-QString fileText(QString text, int width) {
-    return text.replace(QLatin1Char(' '), QLatin1Char('0')).leftJustified(width, QLatin1Char('0'));
+// The fields in the order the upload writes them.
+std::vector<const FieldDef*> inUploadOrder() {
+    std::vector<const FieldDef*> fields;
+    for (const FieldDef& def : ConfigFields) fields.push_back(&def);
+    std::sort(fields.begin(), fields.end(),
+              [](const FieldDef* a, const FieldDef* b) { return a->step < b->step; });
+    return fields;
 }
 
-QString dateText(const QDate& date, uint16_t dayMonth, uint16_t year) {
+// The word a list or number field writes.
+uint16_t wordOf(const FieldDef& def, const ConfigFileValues& values) {
+    return cellWord(def.kind == FieldKind::List ? values.*def.code
+                                                : fieldNumber(def, values.*def.text));
+}
+
+QString dateText(uint16_t dayMonth, uint16_t year) {
+    const QDate date(year, monthOf(dayMonth), dayOf(dayMonth));
     if (date.isValid()) return configDateText(date);
     return QStringLiteral("%1.%2.%3").arg(dayOf(dayMonth)).arg(monthOf(dayMonth)).arg(year);
 }
 
 }  // namespace
 
-const char* fieldName(ConfigField field) {
-    for (const FieldInfo& info : FieldNames)
-        if (info.field == field) return info.name;
-    return "";
-}
-
-std::optional<UploadRefusal> uploadRefusal(const ConfigFileValues& values) {
-    for (const ListField& list : ListFields)
-        if (values.*list.code < 0)
-            return UploadRefusal{UploadRefusal::Reason::NoListEntry, list.field};
-    if (!values.date.isValid() || values.date < EarliestDateOfSetting)
-        return UploadRefusal{UploadRefusal::Reason::EarlyDate, ConfigField::Date};
-    return std::nullopt;
-}
-
-QByteArray noteBytesOf(const ConfigFileValues& values) {
-    return toCp1250Keeping(values.note, values.noteBytes).left(NoteMaxLength);
-}
-
 std::vector<UploadStep> uploadSteps(const ConfigFileValues& values) {
     std::vector<UploadStep> steps;
-    const auto add = [&steps](ConfigField field, Cell cell, int value) {
-        steps.push_back({int(steps.size()) + 1, field, cell, cellWord(value), {}});
+    const auto add = [&steps](ConfigField field, Cell cell, uint16_t word) {
+        steps.push_back({int(steps.size()) + 1, field, cell, word, {}});
     };
-    // Steps 1-7: the codes.
-    for (const ListField& list : ListFields) add(list.field, list.cell, values.*list.code);
-    // Steps 8-10: the whole numbers of the fields, blanks read as zeros.
-    for (const NumberField& number : NumberFields)
-        add(number.field, number.cell, maskedInteger(values.*number.text));
-    // Steps 11-12: the date of setting.
-    add(ConfigField::Date, EEDayMonth, encodeDayMonth(values.date.day(), values.date.month()));
-    add(ConfigField::Date, EEYear, values.date.year());
-    // Step 13: the note, its length and then its characters.
-    steps.push_back(
-        {int(steps.size()) + 1, ConfigField::Note, EENoteLength, 0, noteBytesOf(values)});
-    // Step 14: the lead resistance, in hundredths of an ohm.
-    add(ConfigField::LineRes, EELineRes, maskedHundredths(values.lineRes));
+    for (const FieldDef* def : inUploadOrder()) {
+        switch (def->kind) {
+            case FieldKind::List:
+            case FieldKind::Number:
+                add(def->field, def->cell, wordOf(*def, values));
+                break;
+            case FieldKind::Date:
+                add(def->field, EEDayMonth, encodeDayMonth(values.date.day(), values.date.month()));
+                add(def->field, EEYear, cellWord(values.date.year()));
+                break;
+            case FieldKind::Note:
+                // Its length and then its characters.
+                steps.push_back(
+                    {int(steps.size()) + 1, def->field, EENoteLength, 0, noteBytesOf(values)});
+                break;
+        }
+    }
     return steps;
 }
 
@@ -144,58 +89,57 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
     const TransmitterConfig read = readCells(link, cells, true);
 
     Comparison result;
-    if (read.words.size() != cells.size() || read.note.outcome == NoteRead::PortFailed)
-        return result;
+    // A value not read is no value: neither a match nor a difference can be told.
+    if (read.words.size() != cells.size() || !read.noteKnown()) return result;
     result.complete = true;
-    const auto differs = [&](const UploadStep& step) { return *read.word(step.cell) != step.word; };
+    const auto word = [&read](Cell cell) { return *read.word(cell); };
 
-    for (const ListField& list : ListFields) {
-        const uint16_t found = *read.word(list.cell);
-        if (found == cellWord(values.*list.code)) continue;
-        result.differences.push_back({list.field,
-                                      {list.cell},
-                                      QString::number(values.*list.code),
-                                      QString::number(found),
-                                      int(found)});
+    for (const FieldDef& def : ConfigFields) {
+        switch (def.kind) {
+            case FieldKind::List: {
+                const uint16_t found = word(def.cell);
+                if (found != wordOf(def, values))
+                    result.differences.push_back({def.field,
+                                                  {def.cell},
+                                                  QString::number(values.*def.code),
+                                                  QString::number(found),
+                                                  int(found)});
+                break;
+            }
+            case FieldKind::Number:
+                if (word(def.cell) != wordOf(def, values))
+                    result.differences.push_back({def.field,
+                                                  {def.cell},
+                                                  fieldReading(def, values.*def.text),
+                                                  fieldTextOfWord(def, word(def.cell)),
+                                                  std::nullopt});
+                break;
+            case FieldKind::Date: {
+                // Either cell may differ.
+                Difference date{def.field, {}, configDateText(values.date), {}, std::nullopt};
+                for (const UploadStep& step : steps)
+                    if (step.field == def.field && word(step.cell) != step.word)
+                        date.cells.push_back(step.cell);
+                if (date.cells.empty()) break;
+                date.found = dateText(word(EEDayMonth), word(EEYear));
+                result.differences.push_back(date);
+                break;
+            }
+            case FieldKind::Note: {
+                // A length no note can have reads as a note that differs from any.
+                const QByteArray wanted = noteBytesOf(values);
+                const bool noNote = read.note.outcome == NoteRead::NoNote;
+                if (!noNote && read.note.bytes == wanted) break;
+                Difference note{
+                    def.field, {}, values.note, fromCp1250(read.note.bytes), std::nullopt};
+                if (noNote || read.note.bytes.size() != wanted.size())
+                    note.cells.push_back(EENoteLength);
+                note.cells.push_back(EENoteText);
+                result.differences.push_back(note);
+                break;
+            }
+        }
     }
-    for (const NumberField& number : NumberFields) {
-        const int found = cellValue(number.cell, *read.word(number.cell));
-        if (cellWord(found) == cellWord(maskedInteger(values.*number.text))) continue;
-        result.differences.push_back({number.field,
-                                      {number.cell},
-                                      fileText(values.*number.text, number.width),
-                                      fileText(number.textOf(found), number.width),
-                                      std::nullopt});
-    }
-    // The date: either cell may differ.
-    Difference date{ConfigField::Date, {}, configDateText(values.date), {}, std::nullopt};
-    for (const UploadStep& step : steps)
-        if (step.field == ConfigField::Date && differs(step)) date.cells.push_back(step.cell);
-    if (!date.cells.empty()) {
-        const uint16_t dayMonth = *read.word(EEDayMonth), year = *read.word(EEYear);
-        date.found = dateText(QDate(year, monthOf(dayMonth), dayOf(dayMonth)), dayMonth, year);
-        result.differences.push_back(date);
-    }
-    // The note: a length no note can have reads as a note that differs from any.
-    const QByteArray wanted = noteBytesOf(values);
-    const bool noNote = read.note.outcome == NoteRead::NoNote;
-    if (noNote || read.note.bytes != wanted) {
-        Difference note{
-            ConfigField::Note, {}, values.note, fromCp1250(read.note.bytes), std::nullopt};
-        if (noNote || read.note.bytes.size() != wanted.size()) note.cells.push_back(EENoteLength);
-        note.cells.push_back(EENoteText);
-        result.differences.push_back(note);
-    }
-    const int lineRes = cellValue(EELineRes, *read.word(EELineRes));
-    if (cellWord(lineRes) != cellWord(maskedHundredths(values.lineRes)))
-        result.differences.push_back({ConfigField::LineRes,
-                                      {EELineRes},
-                                      fileText(values.lineRes, LineResWidth),
-                                      fileText(lineResText(lineRes), LineResWidth),
-                                      std::nullopt});
-    // In the order of the file's lines, as the marks and the command line list them.
-    std::stable_sort(result.differences.begin(), result.differences.end(),
-                     [](const Difference& a, const Difference& b) { return a.field < b.field; });
     return result;
 }
 

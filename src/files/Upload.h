@@ -17,34 +17,6 @@ namespace vl48 {
 
 class Link;
 
-// The thirteen values of a configuration, in the order of the file's lines.
-enum class ConfigField {
-    InputType,
-    OutputType,
-    SensorFault,
-    RangeBegin,
-    RangeEnd,
-    Filter,
-    CompMode,
-    CompTemp,
-    OutputLimit,
-    Wiring,
-    Date,
-    Note,
-    LineRes,
-};
-constexpr int ConfigFieldCount = 13;
-// "input type", ...: how the command-line programmer and the log name a value.
-const char* fieldName(ConfigField field);
-
-// Why an upload is refused before anything is written: a list without an entry would put 65535
-// into its cell, and a date before 2000 would be stored where the basic tab cannot show it.
-struct UploadRefusal {
-    enum class Reason { NoListEntry, EarlyDate } reason;
-    ConfigField field;
-};
-std::optional<UploadRefusal> uploadRefusal(const ConfigFileValues& values);
-
 // One step of the upload: one cell write, or (step 13) the note with its length.
 struct UploadStep {
     int number;  // 1..14
@@ -55,9 +27,6 @@ struct UploadStep {
 };
 // The fourteen steps for a configuration that uploadRefusal lets through.
 std::vector<UploadStep> uploadSteps(const ConfigFileValues& values);
-// The note as the transmitter is given it: Windows-1250, at most 30 bytes, bytes read from a
-// file kept where the text was left as read.
-QByteArray noteBytesOf(const ConfigFileValues& values);
 
 // Runs the steps in order; `done` is told each step that the transmitter acknowledged, before
 // the next one goes out. Returns 0 when all went through, else the number of the step whose
@@ -74,13 +43,15 @@ struct Difference {
     std::optional<int> foundCode;  // for a list: the code the transmitter holds
 };
 struct Comparison {
-    bool complete = false;  // every read answered; when false, `differences` is meaningless
+    // Every read answered, the note's length included; when false, `differences` is meaningless.
+    bool complete = false;
     std::vector<Difference> differences;
     // "EEInputType EENoteText": the cells named in the differences, in address order.
     QString cellNames() const;
 };
 // Reads the thirteen cells and the note (reads only, nothing written) and compares them with
-// what the upload of `values` writes.
+// what the upload of `values` writes, word for word: a cell holding more than its field can
+// show differs from the field's nearest value.
 Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values);
 
 }  // namespace vl48

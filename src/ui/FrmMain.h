@@ -144,6 +144,9 @@ public:
     void BtnRefreshDateClick();
     // The record field that holds a selection cell.
     int32_t& recordField(Cell cell);
+    // The basic tab's field of a number value (range begin and end, terminal temperature, lead
+    // resistance).
+    TMaskEdit* basicNumberField(ConfigField field) const;
 
     // --- Live measurement (config/Measurement.cpp)
     void BtnMeasTempClick();

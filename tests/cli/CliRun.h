@@ -39,7 +39,7 @@ inline CliRun runCli(const QStringList& args, int timeoutMs = 30000,
 // wires, fixed compensation at -5, 0-10 V, limited, polynomial filter, note "Kotel č. 5".
 inline const QByteArray DistinctFile(
     "10\r\n2\r\n2\r\n-050\r\n0450\r\n2\r\n2\r\n-05\r\n1\r\n1\r\n"
-    "03.04.2021\r\nKotel \xE8. 5\r\n01,50\r\n");
+    "3.4.2021\r\nKotel \xE8. 5\r\n01,50\r\n");
 
 // The cells (address, word) a transmitter holds once DistinctFile is stored.
 inline const std::vector<std::pair<int, uint16_t>> DistinctMemory = {

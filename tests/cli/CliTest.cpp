@@ -3,6 +3,8 @@
 #include <sys/resource.h>
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QProcess>
 #include <csignal>
@@ -67,7 +69,8 @@ TEST_F(Cli, SeriesProgramsEachUnitPluggedInOnceAndLogsIt) {
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     EXPECT_EQ(lines, QStringList({"unit 1: VL48 1.310/250312 00042: ok",
                                   "unit 2: VL48 1.310/250312 00043: ok",
-                                  "unit 3: VL48 1.310/250312 00044: ok"}));
+                                  "unit 3: VL48 1.310/250312 00044: ok",
+                                  "series: 3 units: 3 ok, 0 failed, 0 skipped"}));
     expectDistinctMemory();  // of the last unit; the others were verified
 
     const QList<QStringList> log = logLines();
@@ -163,20 +166,34 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
          {},
          true},
         {"no configuration file", {"write", "-p", "PORT", "NOFILE"}, 6, false, {}},
+        {"input type the list lacks", {"write", "-p", "PORT", "INPUT25"}, 6, false, {}},
+        {"filter the list lacks", {"series", "-p", "PORT", "FILTER3"}, 6, false, {}},
+        {"code beyond 16 bits", {"write", "-p", "PORT", "INPUT70000"}, 6, false, {}},
         {"transmitter that differs", {"diff", "-p", "PORT", "FILE"}, 5, true, {}},
     };
     const QString file = configFile();
+    // DistinctFile with one code line that names no entry of its list.
+    const auto refused = [this](const char* name, int line, const QByteArray& code) {
+        QList<QByteArray> lines = DistinctFile.split('\n');
+        lines[line - 1] = code + '\r';
+        writeFileBytes(path(name), lines.join('\n'));
+        return path(name);
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sim->clearLog();
         if (c.setup) c.setup(*sim);
-        const QMap<QString, QString> stands = {{"PORT", port()},
+        const QMap<QString, QString> stands = {{"INPUT25", refused("a.vl4", 1, "25")},
+                                               {"FILTER3", refused("b.vl4", 6, "3")},
+                                               {"INPUT70000", refused("c.vl4", 1, "70000")},
+                                               {"PORT", port()},
                                                {"NOPORT", path("none")},
                                                {"FILE", file},
                                                {"NOFILE", path("none.vl4")},
                                                {"NOLOG", path("none/log.csv")},
                                                {"LOG", path("log.csv")}};
-        QStringList args;
+        // With --json too the outcome is one object that carries its exit code.
+        QStringList args{"--json"};
         for (const QString& arg : c.args) args << stands.value(arg, arg);
         std::function<void()> limit;
         if (c.logAtTheSizeLimit) {
@@ -189,6 +206,9 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
         const CliRun run = runCli(args, 30000, limit);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         EXPECT_FALSE(run.err.isEmpty());
+        const QJsonObject outcome = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        EXPECT_EQ(outcome.value("exit_code").toInt(-1), c.exitCode) << run.out.toStdString();
+        EXPECT_EQ(run.out.count('\n'), 1) << run.out.toStdString();
         EXPECT_FALSE(anyWrite());
         EXPECT_EQ(!requestCommands().empty(), c.portOpened);
         sim->setUnsupported(vl48::CmdIdentify, false);
@@ -197,6 +217,44 @@ TEST_F(Cli, ExitCodesOfWhatStopsBeforeAnyWrite) {
             EXPECT_EQ(fileBytes(path("log.csv")), vl48::csvHeader());
         }
     }
+    const CliRun version = runCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("vl48-cli 1.")) << version.out.toStdString();
 }
 
 }  // namespace
+
+// A read that goes unanswered (here the note's length, which an empty note cannot be told from)
+// gives no result: no match, no difference, no saved file, and --verify says "verify failed".
+TEST_F(Cli, AnUnansweredReadIsNoResult) {
+    QByteArray noNote = DistinctFile;
+    noNote.replace("Kotel \xE8. 5", "");
+    writeFileBytes(path("in.vl4"), noNote);
+    const struct {
+        QStringList args;
+        int lengthRead;  // the request that reads the note's length
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {{"write", "--verify", "--log", path("log.csv"), path("in.vl4")},
+         3 + 14 + 13,
+         8,
+         "00042: verify failed"},
+        {{"diff", path("in.vl4")}, 2 + 13, 4, "nothing compared"},
+        {{"read", "-o", path("out.vl4")}, 2 + 17, 4, "nothing saved"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.first().toStdString());
+        for (const auto& [address, word] : DistinctMemory) sim->setCell(address, word);
+        sim->setNote("");
+        sim->clearLog();
+        sim->injectFault(Kind::NoReply, c.lengthRead);
+        const CliRun run = runCli(QStringList{c.args.first(), "-p", port()} + c.args.mid(1));
+        ASSERT_GT(sim->requests().size(), size_t(c.lengthRead));
+        EXPECT_EQ(sim->requests()[size_t(c.lengthRead)].bytes[4], vl48::EENoteLength);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_TRUE((run.out + run.err).contains(c.says)) << (run.out + run.err).toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path("out.vl4")));
+    EXPECT_EQ(logLines().value(1).value(7), "verify failed");
+}

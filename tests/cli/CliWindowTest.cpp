@@ -57,6 +57,63 @@ TEST_F(CliWindow, WriteSendsTheBulkTabsFramesAndStoresTheFile) {
     EXPECT_EQ(command(cli.size() - 1), "1A");
 }
 
+// Odd value lines and codes no list offers, through the bulk tab and through `write`: the same
+// writes, or the same refusal with nothing written.
+TEST_F(CliWindow, WriteReadsEveryLineAsTheBulkTabDoes) {
+    const struct {
+        int line;
+        QByteArray text;
+        const char* refusedFor;  // the list the bulk tab names, or nullptr
+    } cases[] = {
+        {13, "1,5", nullptr},
+        {13, "1.50", nullptr},
+        {13, "-,5", nullptr},
+        {13, "", nullptr},
+        {4, "50", nullptr},
+        {4, "99999", nullptr},
+        {4, "+5", nullptr},
+        {5, " -7x", nullptr},
+        {8, "12,3", nullptr},
+        {8, "-", nullptr},
+        {1, "25", "Vstupní signál"},
+        {6, "3", "Typ filtrace signálu"},
+        {1, "70000", "Vstupní signál"},
+    };
+    for (const auto& c : cases) {
+        QList<QByteArray> lines = DistinctFile.split('\n');
+        lines[c.line - 1] = c.text + '\r';
+        writeFileBytes(path("odd.vl4"), lines.join('\n'));
+        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.text.toStdString());
+
+        connectToTransmitter();
+        fileDialogAnswers << path("odd.vl4");
+        window->BtnConfLoadClick();
+        window->BtnUploadConfClick();
+        const std::vector<vl48::CellWrite> bulk = cellWrites();
+        const QStringList shown = messageTexts();
+        window->ComPort->setActive(false);
+        messages.clear();
+
+        sim->clearLog();
+        const CliRun run = runCli({"write", "-p", port(), path("odd.vl4")});
+        EXPECT_EQ(cellWrites(), bulk);
+        if (c.refusedFor) {
+            EXPECT_TRUE(bulk.empty());
+            ASSERT_EQ(shown.size(), 1);
+            EXPECT_TRUE(shown[0].contains(QString::fromUtf8(c.refusedFor)))
+                << shown[0].toStdString();
+            EXPECT_EQ(run.exitCode, 6);
+            EXPECT_TRUE(run.err.contains("Configuration not transferred: no value is selected"))
+                << run.err.toStdString();
+        } else {
+            EXPECT_EQ(bulk.size(), DistinctMemory.size());
+            EXPECT_TRUE(shown.isEmpty()) << shown.join('|').toStdString();
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        }
+    }
+}
+
 // Transmitter memories the basic tab shows in their own ways.
 struct Memory {
     const char* name;

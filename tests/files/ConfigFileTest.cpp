@@ -62,7 +62,7 @@ TEST_F(ConfigFile, ThirteenLinesEachEndedByCrLf) {
     empty.date = QDate(2010, 10, 6);
     EXPECT_EQ(configFileBytes(empty),
               QByteArray("-1\r\n-1\r\n-1\r\n0000\r\n0000\r\n-1\r\n-1\r\n000\r\n-1\r\n-1\r\n"
-                         "06.10.2010\r\n\r\n00,00\r\n"));
+                         "6.10.2010\r\n\r\n00,00\r\n"));
 }
 
 TEST_F(ConfigFile, CodesAreWrittenAsTheyAreHeld) {
@@ -104,15 +104,20 @@ TEST_F(ConfigFile, RoundTripRestoresEveryValue) {
     EXPECT_EQ(load.values, sample());
 }
 
-TEST_F(ConfigFile, DateLineHasTheRegionalFormatWithAFourDigitYear) {
-    EXPECT_EQ(configDateFormat(), "dd.MM.yyyy");
-    EXPECT_EQ(configDateText(QDate(2010, 10, 6)), "06.10.2010");
-    // A format that has the four digits already keeps them.
-    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    EXPECT_EQ(configDateFormat(), "yyyy-MM-dd");
+// A file means the same on every computer: the date line is d.M.yyyy under any regional
+// settings, and reads back from that, ISO dates and the regional short format.
+TEST_F(ConfigFile, DateLineIsTheSameUnderEveryRegionalSetting) {
+    for (const QLocale& locale :
+         {QLocale(QLocale::Czech, QLocale::Czechia), QLocale(QLocale::Swedish, QLocale::Sweden),
+          QLocale(QLocale::English, QLocale::UnitedStates),
+          QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(configDateText(QDate(2017, 12, 24)), "24.12.2017") << locale.name().toStdString();
+        EXPECT_EQ(configDateText(QDate(2016, 3, 4)), "4.3.2016");
+        EXPECT_EQ(configDateFromText("4.3.2016"), QDate(2016, 3, 4));
+    }
+    EXPECT_EQ(configDateFromText("24/12/2017"), QDate(2017, 12, 24));  // en_GB's own
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(configDateFormat(), "M/d/yyyy");
-    EXPECT_EQ(configDateText(QDate(2016, 3, 4)), "3/4/2016");
     EXPECT_EQ(configDateFromText("3/4/2016"), QDate(2016, 3, 4));
     // Files made under other regional settings load as well.
     EXPECT_EQ(configDateFromText("24.12.2017"), QDate(2017, 12, 24));
@@ -198,7 +203,7 @@ TEST_F(ConfigFile, MissingLinesAreEmpty) {
     ConfigFileLoad load = read(bytes);
     EXPECT_TRUE(load.error.isEmpty());
     EXPECT_EQ(load.linesRead, 13);
-    EXPECT_TRUE(load.values.lineRes.isEmpty());
+    EXPECT_EQ(load.values.lineRes, "00,00") << "an empty field, as the bulk tab shows it";
     // The last line without its line end still counts.
     bytes = configFileBytes(sample());
     bytes.chop(2);
@@ -239,7 +244,7 @@ TEST_F(ConfigFile, OverlongLinesAreCut) {
     bytes.replace("0450", QByteArray(3000, '4'));
     load = read(bytes);
     EXPECT_EQ(load.linesRead, 13);
-    EXPECT_EQ(load.values.rangeEnd, QString(1024, QLatin1Char('4')));
+    EXPECT_EQ(load.values.rangeEnd, "4444") << "what the field has room for";
     EXPECT_EQ(load.values.lineRes, "01,50");
 }
 

@@ -14,6 +14,7 @@
 #include "FuzzCheck.h"
 #include "config/NumberTexts.h"
 #include "files/ConfigFile.h"
+#include "files/Configuration.h"
 #include "service/CalibrationMath.h"
 
 using namespace vl48;
@@ -131,6 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QDate date = configDateFromText(text);
     if (date.isValid() && date.year() >= 100 && date.year() <= 9999)
         FUZZ_CHECK_TEXT(configDateFromText(configDateText(date)) == date, text);
+
+    // A number line of a configuration file: read into the field's room, as a number the field
+    // can hold, whose text reads back as that very number.
+    for (const FieldDef& def : ConfigFields) {
+        if (def.kind != FieldKind::Number) continue;
+        const QString field = fieldReading(def, text);
+        FUZZ_CHECK_TEXT(field.size() == qsizetype(qstrlen(def.mask)), field);
+        const int number = fieldNumber(def, field);
+        FUZZ_CHECK_TEXT(number >= def.minimum() && number <= def.maximum(), field);
+        FUZZ_CHECK_TEXT(fieldNumber(def, fieldText(def, number)) == number, field);
+        FUZZ_CHECK_TEXT(fieldReading(def, field) == field, field);
+    }
 
     (void)notAnIntegerText(text);
     (void)notAFloatText(text);
