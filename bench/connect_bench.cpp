@@ -9,8 +9,8 @@
 
 #include "PacedSimulator.h"
 #include "Simulator.h"
-#include "ui/Application.h"
-#include "ui/FrmMain.h"
+#include "window/Application.h"
+#include "window/FrmMain.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,8 +10,8 @@
 
 #include "PacedSimulator.h"
 #include "Simulator.h"
-#include "config/MemoryMap.h"
-#include "link/Link.h"
+#include "core/device/MemoryMap.h"
+#include "core/link/Link.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -19,6 +19,9 @@
 //
 // The simulator logs every request it receives; the log is cleared at every cycle, so that its
 // growth is not taken for the tool's.
+#include <malloc.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -33,13 +36,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include <malloc.h>
-#include <unistd.h>
-
 #include "Simulator.h"
-#include "link/Frame.h"
-#include "ui/Application.h"
-#include "ui/FrmMain.h"
+#include "core/link/Frame.h"
+#include "window/Application.h"
+#include "window/FrmMain.h"
 
 namespace {
 
@@ -54,7 +54,8 @@ long statusField(const char* name) {
     if (!status.open(QIODevice::ReadOnly)) return -1;
     const QByteArray prefix = QByteArray(name) + ':';
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ')[0].toLong();
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ')[0].toLong();
     }
     return -1;
 }
@@ -79,10 +80,14 @@ int descriptorsOn(const QString& path) {
 // other programs on the machine, and stale files of killed ones, come and go on their own.
 QStringList lockFiles(QStringList* others = nullptr) {
     const QStringList folders = {
-        QStringLiteral("/var/lock"),        QStringLiteral("/run/lock"),
-        QStringLiteral("/var/lock/lockdev"), QStringLiteral("/etc/locks"),
-        QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-        QStringLiteral("/tmp"),             QStringLiteral("/var/tmp"),
+        QStringLiteral("/var/lock"),
+        QStringLiteral("/run/lock"),
+        QStringLiteral("/var/lock/lockdev"),
+        QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"),
+        QStringLiteral("/var/spool/uucp"),
+        QStringLiteral("/tmp"),
+        QStringLiteral("/var/tmp"),
         QDir::tempPath(),
         QStandardPaths::writableLocation(QStandardPaths::TempLocation),
     };
@@ -93,8 +98,8 @@ QStringList lockFiles(QStringList* others = nullptr) {
         if (real.isEmpty() || seen.contains(real)) continue;
         seen.insert(real);
         const QDir dir(real);
-        for (const QString& name : dir.entryList({QStringLiteral("LCK..*")},
-                                                 QDir::Files | QDir::System | QDir::Hidden)) {
+        for (const QString& name :
+             dir.entryList({QStringLiteral("LCK..*")}, QDir::Files | QDir::System | QDir::Hidden)) {
             QFile file(dir.filePath(name));
             const bool ours = file.open(QIODevice::ReadOnly) &&
                               file.readLine().trimmed().toLongLong() == ::getpid();
@@ -137,7 +142,8 @@ Figures takeFigures() {
 
 void printFigures(const char* when, const Figures& f) {
     std::printf("%-22s VmRSS %ld KiB (heap in use %ld KiB), %d fds, %ld threads, %lld lock files\n",
-                when, f.rssKiB, f.heapKiB, f.fds, f.threads, static_cast<long long>(f.locks.size()));
+                when, f.rssKiB, f.heapKiB, f.fds, f.threads,
+                static_cast<long long>(f.locks.size()));
     for (const QString& lock : f.locks) std::printf("%-22s   %s\n", "", qPrintable(lock));
 }
 
@@ -239,12 +245,12 @@ int main(int argc, char** argv) {
     std::printf("threads                %ld -> %ld: %s\n", warm.threads, end.threads,
                 verdict(threadsOk));
     std::printf("lock files             %lld -> %lld: %s\n",
-                static_cast<long long>(warm.locks.size()),
-                static_cast<long long>(end.locks.size()), verdict(locksOk));
+                static_cast<long long>(warm.locks.size()), static_cast<long long>(end.locks.size()),
+                verdict(locksOk));
     std::printf("exchanges failed       %d: %s\n", failedExchanges, verdict(failedExchanges == 0));
     std::printf("cycles failed          %d: %s\n", failedCycles, verdict(failedCycles == 0));
-    const bool pass = memoryOk && fdsOk && threadsOk && locksOk && failedExchanges == 0 &&
-                      failedCycles == 0;
+    const bool pass =
+        memoryOk && fdsOk && threadsOk && locksOk && failedExchanges == 0 && failedCycles == 0;
     std::printf("verdict                %s\n", pass ? "PASS" : "FAIL");
     return pass ? 0 : 1;
 }

@@ -23,10 +23,10 @@
 
 #include "PacedSimulator.h"
 #include "Simulator.h"
-#include "ui/Application.h"
-#include "ui/FrmMain.h"
-#include "ui/OKBottomDlg.h"
-#include "ui/Widgets.h"
+#include "window/Application.h"
+#include "window/FrmMain.h"
+#include "window/OKBottomDlg.h"
+#include "window/Widgets.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "link/ComPort.h"
+#include "core/link/ComPort.h"
 
 namespace vl48cli {
 

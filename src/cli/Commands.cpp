@@ -10,11 +10,11 @@
 #include "Interrupt.h"
 #include "Programming.h"
 #include "Session.h"
-#include "config/ConfigReading.h"
-#include "config/Cp1250.h"
-#include "config/NumberTexts.h"
-#include "files/ConfigFile.h"
-#include "files/Upload.h"
+#include "core/device/Cp1250.h"
+#include "core/device/NumberTexts.h"
+#include "core/records/ConfigFile.h"
+#include "core/session/ConfigReading.h"
+#include "core/session/Upload.h"
 
 namespace vl48cli {
 

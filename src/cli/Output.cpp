@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "config/NumberTexts.h"
+#include "core/device/NumberTexts.h"
 
 namespace vl48cli {
 

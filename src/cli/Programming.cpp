@@ -5,7 +5,7 @@
 #include <QJsonArray>
 
 #include "Session.h"
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 namespace vl48cli {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "Output.h"
-#include "files/ConfigFile.h"
-#include "files/ProductionLog.h"
-#include "files/Upload.h"
+#include "core/records/ConfigFile.h"
+#include "core/records/ProductionLog.h"
+#include "core/session/Upload.h"
 
 namespace vl48cli {
 

@@ -15,7 +15,7 @@
 #include "Interrupt.h"
 #include "Programming.h"
 #include "Session.h"
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 namespace vl48cli {
 

@@ -2,7 +2,7 @@
 
 #include <QThread>
 
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 namespace vl48cli {
 

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "Output.h"
-#include "link/ComPort.h"
-#include "link/Identification.h"
-#include "link/Link.h"
+#include "core/link/ComPort.h"
+#include "core/link/Link.h"
+#include "core/session/Identification.h"
 
 namespace vl48cli {
 

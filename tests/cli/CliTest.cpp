@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "CliRun.h"
-#include "files/ProductionLog.h"
-#include "link/Frame.h"
+#include "core/link/Frame.h"
+#include "core/records/ProductionLog.h"
 
 using namespace vl48test;
 using Kind = vl48sim::Fault::Kind;

@@ -5,7 +5,7 @@
 
 #include "CliRun.h"
 #include "WindowFixture.h"
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 using namespace vl48test;
 

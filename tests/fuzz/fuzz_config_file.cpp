@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "config/Cp1250.h"
-#include "config/MemoryMap.h"
-#include "files/ConfigFile.h"
+#include "core/device/Cp1250.h"
+#include "core/device/MemoryMap.h"
+#include "core/records/ConfigFile.h"
 
 using namespace vl48;
 

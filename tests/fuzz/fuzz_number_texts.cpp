@@ -10,9 +10,9 @@
 #include <optional>
 
 #include "FuzzCheck.h"
-#include "config/Cp1250.h"
-#include "config/NumberTexts.h"
-#include "service/CalibrationMath.h"
+#include "core/device/CalibrationMath.h"
+#include "core/device/Cp1250.h"
+#include "core/device/NumberTexts.h"
 
 using namespace vl48;
 

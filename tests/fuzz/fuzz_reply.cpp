@@ -12,11 +12,11 @@
 #include <optional>
 
 #include "FuzzCheck.h"
-#include "config/Cp1250.h"
-#include "config/MemoryMap.h"
-#include "config/NumberTexts.h"
-#include "link/Frame.h"
-#include "service/CalibrationMath.h"
+#include "core/device/CalibrationMath.h"
+#include "core/device/Cp1250.h"
+#include "core/device/MemoryMap.h"
+#include "core/device/NumberTexts.h"
+#include "core/link/Frame.h"
 
 using namespace vl48;
 

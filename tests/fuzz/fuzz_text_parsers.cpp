@@ -12,10 +12,10 @@
 #include <optional>
 
 #include "FuzzCheck.h"
-#include "config/NumberTexts.h"
-#include "files/ConfigFile.h"
-#include "files/Configuration.h"
-#include "service/CalibrationMath.h"
+#include "core/device/CalibrationMath.h"
+#include "core/device/Configuration.h"
+#include "core/device/NumberTexts.h"
+#include "core/records/ConfigFile.h"
 
 using namespace vl48;
 

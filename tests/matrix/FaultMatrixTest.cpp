@@ -44,11 +44,11 @@
 #include <set>
 
 #include "SimFixture.h"
-#include "files/ConfigFile.h"
-#include "ui/Application.h"
-#include "ui/FrmMain.h"
-#include "ui/OKBottomDlg.h"
-#include "ui/Widgets.h"
+#include "core/records/ConfigFile.h"
+#include "window/Application.h"
+#include "window/FrmMain.h"
+#include "window/OKBottomDlg.h"
+#include "window/Widgets.h"
 
 using namespace vl48;
 using vl48test::waitUntil;

@@ -2,7 +2,7 @@
 // its general error handler) on the offscreen platform.
 #include <gtest/gtest.h>
 
-#include "ui/Application.h"
+#include "window/Application.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

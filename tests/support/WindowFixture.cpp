@@ -8,8 +8,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "ui/Application.h"
-#include "ui/Widgets.h"
+#include "window/Application.h"
+#include "window/Widgets.h"
 
 namespace vl48test {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "SimFixture.h"
-#include "config/MemoryMap.h"
-#include "ui/FrmMain.h"
+#include "core/device/MemoryMap.h"
+#include "window/FrmMain.h"
 
 class QAbstractButton;
 namespace vl48 {
