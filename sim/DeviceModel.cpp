@@ -4,50 +4,9 @@
 
 namespace vl48sim {
 
-uint16_t crc16Arc(const uint8_t* data, size_t length) {
-    uint16_t crc = 0;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : (crc >> 1);
-        }
-    }
-    return crc;
-}
-
-uint16_t frameCrc(const uint8_t* frame) { return static_cast<uint16_t>(~crc16Arc(frame, 5)); }
-
-bool frameCrcOk(const uint8_t* frame) { return (frame[5] | (frame[6] << 8)) == frameCrc(frame); }
-
-void sealFrame(uint8_t* frame) {
-    const uint16_t crc = frameCrc(frame);
-    frame[5] = static_cast<uint8_t>(crc & 0xFF);
-    frame[6] = static_cast<uint8_t>(crc >> 8);
-}
-
-namespace {
-
-Answer frameWith(uint8_t cmd, uint8_t r1, uint8_t r2, uint8_t r3, uint8_t r4) {
-    Answer a;
-    a.kind = Answer::Kind::Frame;
-    a.bytes = {cmd, r1, r2, r3, r4, 0, 0};
-    sealFrame(a.bytes.data());
-    return a;
-}
-
-Answer frame16(uint8_t cmd, uint16_t value) {
-    return frameWith(cmd, 0, 0, static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value));
-}
-
-Answer frame32(uint8_t cmd, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    return frameWith(cmd, static_cast<uint8_t>(u >> 24), static_cast<uint8_t>(u >> 16),
-                     static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u));
-}
-
-}  // namespace
-
 DeviceModel::DeviceModel() { resetMemory(); }
+
+uint8_t DeviceModel::byte(int address) const { return mem_[static_cast<size_t>(address & 0xFF)]; }
 
 uint16_t DeviceModel::word(int address) const {
     const auto a = static_cast<size_t>(address & 0xFF);
@@ -138,67 +97,6 @@ uint16_t DeviceModel::adcValue(uint16_t configuration) const {
     x = static_cast<uint16_t>(x * 0x2B6Du);
     x = static_cast<uint16_t>(x ^ (x >> 9));
     return x;
-}
-
-Answer DeviceModel::execute(const uint8_t* request) {
-    const uint8_t cmd = request[0];
-    if (unsupported.count(cmd)) {
-        return {};
-    }
-    const uint8_t d2 = request[2], d3 = request[3], d4 = request[4];
-    const auto value16 = static_cast<uint16_t>((d3 << 8) | d4);
-
-    switch (cmd) {
-        case kReadCell:
-            return frame16(cmd, word(d4));
-        case kReadNote: {
-            Answer a;
-            a.kind = Answer::Kind::Raw;
-            const size_t length = std::min<size_t>(word(kCellNoteLength), kNoteReplyLimit);
-            for (size_t i = 0; i < length; ++i) {
-                a.bytes.push_back(mem_[(kCellNoteText + i) & 0xFF]);
-            }
-            return a;
-        }
-        case kReleaseOutput:
-            outputDriven = false;
-            return {};
-        case kDriveOutput:
-            outputDriven = true;
-            outputCode = value16;
-            driveLog.push_back(value16);
-            return {};
-        case kWriteCell:
-            // Without the jumper the unit acknowledges the write but its memory stays as it was.
-            if (writeEnabled) {
-                setWord(d2, value16);
-            }
-            return frameWith(cmd, 0, d2, d3, d4);
-        case kSecondTemp:
-            return frame16(cmd, static_cast<uint16_t>(readings.secondTemp));
-        case kAdc:
-            return frame16(cmd, adcValue(value16));
-        case kSerial:
-            return frame16(cmd, identity.serial);
-        case kMeasured:
-            return frame32(cmd, measuredValue());
-        case kMilliVolt:
-            return frame32(cmd, milliVoltValue());
-        case kTerminalTemp:
-            return frame16(cmd, static_cast<uint16_t>(readings.terminalTemp));
-        case kAin1:
-            return frame16(cmd, readings.ain1);
-        case kAin2:
-            return frame16(cmd, readings.ain2);
-        case kAin3:
-            return frame16(cmd, readings.ain3);
-        case kFirmware:
-            return frame32(cmd, identity.firmware);
-        case kIdentify:
-            return frameWith(cmd, 0, 0, 0, static_cast<uint8_t>(identity.deviceType));
-        default:
-            return {};
-    }
 }
 
 }  // namespace vl48sim
