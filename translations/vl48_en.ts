@@ -475,5 +475,60 @@ data</source>
         <source>Port %1 používá jiný program.</source>
         <translation>Port %1 is in use by another program.</translation>
     </message>
+    <message>
+        <source>Hodnota nebyla z tohoto převodníku přečtena ani zadána, nic nebylo zapsáno.</source>
+        <translation>The value was neither read from this transmitter nor typed in; nothing was written.</translation>
+    </message>
+    <message>
+        <source>„%1“ nelze načíst: není to běžný soubor do velikosti 64 KiB.</source>
+        <translation>“%1” cannot be loaded: it is not a regular file of at most 64 KiB.</translation>
+    </message>
+    <message>
+        <source>Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu ze seznamu.</source>
+        <translation>Configuration not transferred: no value is selected from the list for “%1”.</translation>
+    </message>
+    <message>
+        <source>Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.</source>
+        <translation>Configuration not transferred: the date of setting is before 1 January 2000.</translation>
+    </message>
+    <message>
+        <source>Porovnání se nezdařilo: převodník neodpověděl na čtení.</source>
+        <translation>Compare failed: the transmitter did not answer a read.</translation>
+    </message>
+    <message>
+        <source>V převodníku: %1</source>
+        <translation>In the transmitter: %1</translation>
+    </message>
+    <message>
+        <source>Převodník obsahuje načtenou konfiguraci.</source>
+        <translation>The transmitter holds the loaded configuration.</translation>
+    </message>
+    <message>
+        <source>Výrobní protokol %1 nelze zapsat (%2). Konfigurace nebyla nahrána.</source>
+        <translation>The production log %1 cannot be written (%2). The configuration was not transferred.</translation>
+    </message>
+    <message>
+        <source>Nahrání nebylo zapsáno do výrobního protokolu %1 (%2).</source>
+        <translation>The upload was not recorded in the production log %1 (%2).</translation>
+    </message>
+    <message>
+        <source>Kalibrační kopie DA výstupu není platná, nic nebylo zapsáno.</source>
+        <translation>The DA output calibration copy is not valid; nothing was written.</translation>
+    </message>
+</context>
+<context>
+    <name>vl48::TFrmMain</name>
+    <message>
+        <source>Ověření po nahrání se nezdařilo: převodník neodpověděl na čtení.</source>
+        <translation>Verify after upload could not be done: the transmitter did not answer a read.</translation>
+    </message>
+    <message>
+        <source>Ověření po nahrání selhalo: převodník drží jiné hodnoty v buňkách %1.</source>
+        <translation>Verify after upload failed: the transmitter holds other values in the cells %1.</translation>
+    </message>
+    <message>
+        <source>Ověření po nahrání: převodník obsahuje nahranou konfiguraci.</source>
+        <translation>Verify after upload: the transmitter holds the uploaded configuration.</translation>
+    </message>
 </context>
 </TS>

@@ -200,6 +200,40 @@ int run(const QStringList& arguments) {
 
 namespace {
 
+// The command's arguments and options as an invocation; empty, or what is wrong with them.
+QString invocationFrom(const QCommandLineParser& parser, const Command& command, Invocation& call) {
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != (command.takesFile ? 2 : 1))
+        return command.takesFile ? QStringLiteral("one configuration file wanted")
+                                 : QStringLiteral("unexpected argument");
+    if (command.takesFile) call.file = positional[1];
+    if (command.options.contains(QStringLiteral("port"))) {
+        call.port = parser.value(QStringLiteral("port"));
+        if (call.port.isEmpty()) return QStringLiteral("no port given (-p PORT)");
+    }
+    // Only the command's own options may be asked for.
+    const auto has = [&](const char* o) {
+        return command.options.contains(QLatin1String(o)) && parser.isSet(QLatin1String(o));
+    };
+    const auto value = [&](const char* o) {
+        return has(o) ? parser.value(QLatin1String(o)) : QString();
+    };
+    call.output = value("output");
+    call.log = value("log");
+    call.note = value("note");
+    call.verify = has("verify");
+    call.newAfterSilence = has("new-after-silence");
+    if (has("count") && !wholeNumber(value("count"), call.count))
+        return QStringLiteral("--count wants a whole number from 1");
+    if (has("every")) {
+        bool ok = false;
+        call.every = value("every").toDouble(&ok);
+        if (!ok || call.every < 0 || call.every > 86400)
+            return QStringLiteral("--every wants seconds from 0 to 86400");
+    }
+    return {};
+}
+
 int dispatch(const QStringList& arguments, QString& name, const Output& out) {
     // The command's name: the first argument that is neither an option nor an option's value.
     // Unknown options are left to the command's own parser below.
@@ -253,40 +287,10 @@ int dispatch(const QStringList& arguments, QString& name, const Output& out) {
         print(help + QLatin1Char('\n') + QLatin1String(ExitCodesText));
         return ExitDone;
     }
-    const auto usage = [&name](const QString& problem) {
-        say(problem + QStringLiteral("; see vl48-cli %1 --help").arg(name));
-        return int(ExitUsage);
-    };
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != (command->takesFile ? 2 : 1))
-        return usage(command->takesFile ? QStringLiteral("one configuration file wanted")
-                                        : QStringLiteral("unexpected argument"));
-
     Invocation call;
-    if (command->takesFile) call.file = positional[1];
-    if (command->options.contains(QStringLiteral("port"))) {
-        call.port = parser.value(QStringLiteral("port"));
-        if (call.port.isEmpty()) return usage(QStringLiteral("no port given (-p PORT)"));
-    }
-    // Only the command's own options may be asked for.
-    const auto has = [&](const char* o) {
-        return command->options.contains(QLatin1String(o)) && parser.isSet(QLatin1String(o));
-    };
-    const auto value = [&](const char* o) {
-        return has(o) ? parser.value(QLatin1String(o)) : QString();
-    };
-    call.output = value("output");
-    call.log = value("log");
-    call.note = value("note");
-    call.verify = has("verify");
-    call.newAfterSilence = has("new-after-silence");
-    if (has("count") && !wholeNumber(value("count"), call.count))
-        return usage(QStringLiteral("--count wants a whole number from 1"));
-    if (has("every")) {
-        bool ok = false;
-        call.every = value("every").toDouble(&ok);
-        if (!ok || call.every < 0 || call.every > 86400)
-            return usage(QStringLiteral("--every wants seconds from 0 to 86400"));
+    if (const QString problem = invocationFrom(parser, *command, call); !problem.isEmpty()) {
+        say(problem + QStringLiteral("; see vl48-cli %1 --help").arg(name));
+        return ExitUsage;
     }
     if (parser.isSet(QStringLiteral("trace")))
         QLoggingCategory::setFilterRules(

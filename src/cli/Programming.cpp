@@ -11,10 +11,18 @@ namespace vl48cli {
 
 namespace {
 
-// The bulk tab's refusal, in English, naming the field as the command line does.
+// The bulk tab's refusal as its English message says it, naming the field as the command line
+// does, and what the file holds.
 QString refusalText(const vl48::ConfigFileValues& values, const vl48::UploadRefusal& refusal) {
     const vl48::FieldDef& def = vl48::fieldDef(refusal.field);
-    QString text = vl48::uploadRefusalText(1, refusal, QLatin1String(def.name));
+    if (refusal.reason == vl48::UploadRefusal::Reason::EarlyDate)
+        return QStringLiteral(
+            "Configuration not transferred: the date of setting is before 1 "
+            "January 2000.");
+    QString text = QStringLiteral(
+                       "Configuration not transferred: no value is selected from the "
+                       "list for “%1”.")
+                       .arg(QLatin1String(def.name));
     if (def.kind == vl48::FieldKind::List)
         text += QStringLiteral(" (line %1 holds %2; the list has the codes 0 to %3)")
                     .arg(def.line())
@@ -99,13 +107,11 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
     return ExitDone;
 }
 
-int programUnit(Session& session, const Job& job, const Output& out, int unit) {
+namespace {
+
+// The log's line for the unit on the session's port, all but its identifier and result.
+vl48::ProductionRecord draftRecord(const Session& session, const Job& job) {
     const vl48::Identification& id = session.identification();
-    vl48::Link& link = session.link();
-    QString identifier;
-    QString result;
-    int exit = ExitDone;
-    vl48::Comparison comparison;
     vl48::ProductionRecord draft;
     draft.time = QDateTime::currentDateTime();
     draft.port = session.portName();
@@ -114,88 +120,111 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     draft.configFile = QFileInfo(job.file).fileName();
     draft.configSha256 = vl48::configSha256(job.values);
     draft.operatorNote = job.operatorNote;
+    return draft;
+}
 
-    if (!id.accepted) {
-        result = vl48::resultRefused();
-        exit = ExitRefused;
-    } else {
-        // The identifier names the unit in the log; a unit without the command has none.
-        // A unit pulled out meanwhile fails its first step below.
-        vl48::Frame reply;
+struct UnitOutcome {
+    QString result;
+    int exit = ExitDone;
+    vl48::Comparison comparison;
+};
+
+// The upload's steps, and with --verify the read-back. A device lost meanwhile fails the step
+// under way, or the read-back.
+UnitOutcome programAndVerify(vl48::Link& link, const Job& job) {
+    UnitOutcome outcome;
+    int acknowledged = 0;
+    int failedStep = 0;
+    try {
+        failedStep = vl48::runUpload(
+            link, job.steps, [&](const vl48::UploadStep& step) { acknowledged = step.number; });
+    } catch (const vl48::EComError& e) {
+        failedStep = acknowledged + 1;
+        say(QStringLiteral("port: %1").arg(e.text()));
+    }
+    if (failedStep != 0) return {vl48::resultFailedAtStep(failedStep), ExitExchange, {}};
+    if (job.verify) {
         try {
-            if (link.Send(vl48::CmdSerialNumber, 0, reply))
-                identifier = vl48::identifierText(vl48::replyWord(reply));
-        } catch (const vl48::EComError&) {
-        }
-        draft.identifier = identifier;
-        // The unit's line must fit before its first write: a unit programmed and not recorded
-        // is what the log is there to rule out.
-        if (job.log) {
-            if (const QString problem = job.log->prepare(draft); !problem.isEmpty()) {
-                say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
-                                   "programmed: %2")
-                        .arg(job.log->path(), problem));
-                return ExitFile;
-            }
-        }
-        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), identifier));
-        int acknowledged = 0;
-        int failedStep = 0;
-        try {
-            failedStep = vl48::runUpload(
-                link, job.steps, [&](const vl48::UploadStep& step) { acknowledged = step.number; });
+            outcome.comparison = vl48::compareWithTransmitter(link, job.values);
         } catch (const vl48::EComError& e) {
-            failedStep = acknowledged + 1;
             say(QStringLiteral("port: %1").arg(e.text()));
         }
-        if (failedStep != 0) {
-            result = vl48::resultFailedAtStep(failedStep);
-            exit = ExitExchange;
-        } else if (job.verify) {
-            try {
-                comparison = vl48::compareWithTransmitter(link, job.values);
-            } catch (const vl48::EComError& e) {
-                say(QStringLiteral("port: %1").arg(e.text()));
-            }
-            if (!comparison.complete) {
-                result = vl48::resultVerifyFailed();
-                exit = ExitReadBack;
-            } else if (!comparison.differences.empty()) {
-                result = vl48::resultVerifyMismatch(comparison.cellNames());
-                exit = ExitMismatch;
-            }
+        if (!outcome.comparison.complete) {
+            outcome.result = vl48::resultVerifyFailed();
+            outcome.exit = ExitReadBack;
+            return outcome;
         }
-        if (result.isEmpty()) result = vl48::resultOk();
-    }
-
-    if (job.log) {
-        vl48::ProductionRecord record = draft;
-        record.time = QDateTime::currentDateTime();
-        record.result = result;
-        if (const QString problem = job.log->append(record); !problem.isEmpty()) {
-            say(QStringLiteral("log %1: the line for this unit was not written: %2")
-                    .arg(job.log->path(), problem));
-            if (exit == ExitDone) exit = ExitUnlogged;
+        if (!outcome.comparison.differences.empty()) {
+            outcome.result = vl48::resultVerifyMismatch(outcome.comparison.cellNames());
+            outcome.exit = ExitMismatch;
+            return outcome;
         }
     }
+    outcome.result = vl48::resultOk();
+    return outcome;
+}
 
+// The unit's result line, or object with --json.
+void reportUnit(const Session& session, const QString& identifier, const UnitOutcome& outcome,
+                const Output& out, int unit) {
+    const vl48::Identification& id = session.identification();
     QJsonObject object;
     if (unit > 0) object.insert(QStringLiteral("unit"), unit);
     object.insert(QStringLiteral("port"), session.portName());
     addIdentification(object, id);
     object.insert(QStringLiteral("identifier"), identifier);
-    object.insert(QStringLiteral("result"), result);
-    object.insert(QStringLiteral("exit_code"), exit);
+    object.insert(QStringLiteral("result"), outcome.result);
+    object.insert(QStringLiteral("exit_code"), outcome.exit);
+    const vl48::Comparison& comparison = outcome.comparison;
     if (!comparison.differences.empty())
         object.insert(QStringLiteral("differences"), differencesJson(comparison));
-    QString text =
-        (unit > 0 ? QStringLiteral("unit %1: ").arg(unit) : QString()) +
-        QStringLiteral("%1 %2 %3: %4")
-            .arg(deviceTypeText(id), id.firmwareText.full,
-                 identifier.isEmpty() ? QStringLiteral("(no identifier)") : identifier, result);
+    QString text = (unit > 0 ? QStringLiteral("unit %1: ").arg(unit) : QString()) +
+                   QStringLiteral("%1 %2 %3: %4")
+                       .arg(deviceTypeText(id), id.firmwareText.full,
+                            identifier.isEmpty() ? QStringLiteral("(no identifier)") : identifier,
+                            outcome.result);
     if (!comparison.differences.empty()) text += QLatin1Char('\n') + differencesText(comparison);
     out.result(object, text);
-    return exit;
+}
+
+}  // namespace
+
+int programUnit(Session& session, const Job& job, const Output& out, int unit) {
+    const vl48::Identification& id = session.identification();
+    vl48::ProductionRecord record = draftRecord(session, job);
+    UnitOutcome outcome;
+    if (!id.accepted) {
+        outcome = {vl48::resultRefused(), ExitRefused, {}};
+    } else {
+        // The identifier names the unit in the log; a unit without the command has none. A unit
+        // pulled out meanwhile fails its first step.
+        record.identifier = session.readIdentifier().value_or(QString());
+        // The unit's line must fit before its first write: a unit programmed and not recorded
+        // is what the log is there to rule out.
+        if (job.log) {
+            if (const QString problem = job.log->prepare(record); !problem.isEmpty()) {
+                say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
+                                   "programmed: %2")
+                        .arg(job.log->path(), problem));
+                job.logFailed = true;
+                return ExitFile;
+            }
+        }
+        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), record.identifier));
+        outcome = programAndVerify(session.link(), job);
+    }
+    if (job.log) {
+        record.time = QDateTime::currentDateTime();
+        record.result = outcome.result;
+        if (const QString problem = job.log->append(record); !problem.isEmpty()) {
+            say(QStringLiteral("log %1: the line for this unit was not written: %2")
+                    .arg(job.log->path(), problem));
+            job.logFailed = true;
+            if (outcome.exit == ExitDone) outcome.exit = ExitUnlogged;
+        }
+    }
+    reportUnit(session, record.identifier, outcome, out, unit);
+    return outcome.exit;
 }
 
 }  // namespace vl48cli

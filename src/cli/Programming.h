@@ -25,6 +25,8 @@ struct Job {
     bool verify = false;
     std::optional<vl48::ProductionLog> log;
     QString operatorNote;
+    // Set when the log could not take a unit's line: nothing further could be recorded.
+    mutable bool logFailed = false;
 };
 
 // A value in the form the file writes it (Difference::wanted, found) as JSON: codes and numbers

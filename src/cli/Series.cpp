@@ -186,6 +186,28 @@ struct Tally {
     }
 };
 
+// The summary that ends a series, and its exit code: the first unit's that was not programmed,
+// else a refused port's, else an interruption's.
+int reportSeries(const Tally& tally, bool portRefused, const Output& out) {
+    const int exit = tally.firstFailure != ExitDone ? tally.firstFailure
+                     : portRefused                  ? int(ExitNoAnswer)
+                     : interrupted()                ? int(ExitInterrupted)
+                                                    : int(ExitDone);
+    const QJsonObject summary{
+        {QStringLiteral("series"), true},           {QStringLiteral("units"), tally.units},
+        {QStringLiteral("ok"), tally.ok},           {QStringLiteral("failed"), tally.failed},
+        {QStringLiteral("skipped"), tally.skipped}, {QStringLiteral("interrupted"), interrupted()},
+        {QStringLiteral("exit_code"), exit}};
+    out.result(summary,
+               QStringLiteral("series: %1 %2: %3 ok, %4 failed, %5 skipped")
+                   .arg(tally.units)
+                   .arg(tally.units == 1 ? QStringLiteral("unit") : QStringLiteral("units"))
+                   .arg(tally.ok)
+                   .arg(tally.failed)
+                   .arg(tally.skipped));
+    return exit;
+}
+
 }  // namespace
 
 int runSeries(const Invocation& call, const Output& out) {
@@ -241,7 +263,7 @@ int runSeries(const Invocation& call, const Output& out) {
             tally.add(exit);
             last = id;
             // Nothing further could be recorded: programming on would leave units unlogged.
-            if (exit == ExitFile || exit == ExitUnlogged) break;
+            if (job.logFailed) break;
             if (interrupted() || tally.units == call.count) break;
             say(QStringLiteral("unplug unit %1 or put in the next one").arg(tally.units));
         }
@@ -256,23 +278,7 @@ int runSeries(const Invocation& call, const Output& out) {
     session.close();
     if (interrupted()) say(QStringLiteral("stopped after %1 unit(s)").arg(tally.units));
 
-    const int exit = tally.firstFailure != ExitDone ? tally.firstFailure
-                     : portRefused                  ? int(ExitNoAnswer)
-                     : interrupted()                ? int(ExitInterrupted)
-                                                    : int(ExitDone);
-    const QJsonObject summary{
-        {QStringLiteral("series"), true},           {QStringLiteral("units"), tally.units},
-        {QStringLiteral("ok"), tally.ok},           {QStringLiteral("failed"), tally.failed},
-        {QStringLiteral("skipped"), tally.skipped}, {QStringLiteral("interrupted"), interrupted()},
-        {QStringLiteral("exit_code"), exit}};
-    out.result(summary,
-               QStringLiteral("series: %1 %2: %3 ok, %4 failed, %5 skipped")
-                   .arg(tally.units)
-                   .arg(tally.units == 1 ? QStringLiteral("unit") : QStringLiteral("units"))
-                   .arg(tally.ok)
-                   .arg(tally.failed)
-                   .arg(tally.skipped));
-    return exit;
+    return reportSeries(tally, portRefused, out);
 }
 
 }  // namespace vl48cli

@@ -1,4 +1,4 @@
-// The window's forms as uic compiles them, kept for retranslating them; private to ui/.
+// The window's forms as uic compiles them, kept for retranslating them; private to window/.
 #pragma once
 
 #include "ui_BasicTab.h"

@@ -64,6 +64,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
         move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, height / 2));
 
     OKBottomDlg = new TOKBottomDlg(this);
+    resolveCodeButtons();
     connectConnectionHandlers();
     connectFormHandlers();
     connectEditingHandlers();

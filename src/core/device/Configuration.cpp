@@ -202,18 +202,4 @@ std::optional<UploadRefusal> uploadRefusal(const ConfigFileValues& values) {
     return std::nullopt;
 }
 
-QString uploadRefusalText(int language, const UploadRefusal& refusal, const QString& caption) {
-    const bool czech = language == 0;
-    if (refusal.reason == UploadRefusal::Reason::NoListEntry)
-        return (czech ? QStringLiteral("Konfiguraci nelze nahrát: položka „%1“ nemá vybranou "
-                                       "hodnotu ze seznamu.")
-                      : QStringLiteral("Configuration not transferred: no value is selected from "
-                                       "the list for “%1”."))
-            .arg(caption);
-    return czech ? QStringLiteral("Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000.")
-                 : QStringLiteral(
-                       "Configuration not transferred: the date of setting is before 1 "
-                       "January 2000.");
-}
-
 }  // namespace vl48

@@ -119,7 +119,5 @@ struct UploadRefusal {
     ConfigField field;
 };
 std::optional<UploadRefusal> uploadRefusal(const ConfigFileValues& values);
-// The bulk tab's message, language 0 Czech, 1 English; `caption` names the list's field.
-QString uploadRefusalText(int language, const UploadRefusal& refusal, const QString& caption);
 
 }  // namespace vl48

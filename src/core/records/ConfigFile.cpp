@@ -169,12 +169,4 @@ QString notADateText(const QString& text) {
     return QStringLiteral("'%1' is not a valid date").arg(text);
 }
 
-QString notAConfigFileText(int language, const QString& path) {
-    return (language == 0
-                ? QStringLiteral("„%1“ nelze načíst: není to běžný soubor do velikosti 64 KiB.")
-                : QStringLiteral("“%1” cannot be loaded: it is not a regular file of at most "
-                                 "64 KiB."))
-        .arg(path);
-}
-
 }  // namespace vl48

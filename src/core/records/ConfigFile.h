@@ -53,7 +53,5 @@ ConfigFileLoad loadConfigFile(const QString& path, const QDate& earliest = QDate
 // The run-time's conversion error texts.
 QString notAnIntegerText(const QString& text);  // "'abc' is not a valid integer value"
 QString notADateText(const QString& text);      // "'abc' is not a valid date"
-// Why a path was not loaded (ConfigFileLoad::notAConfigFile), language 0 Czech, 1 English.
-QString notAConfigFileText(int language, const QString& path);
 
 }  // namespace vl48

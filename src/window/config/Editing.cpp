@@ -2,6 +2,7 @@
 // date on Enter (or their buttons), with red markers for what is not yet stored.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QEvent>
 #include <QGroupBox>
@@ -43,12 +44,10 @@ bool TFrmMain::refusedForUnreadValue(std::initializer_list<const QWidget*> field
         return false;
     });
     if (unread)
-        showMessage(MsgKind::Error,
-                    MSLanguageCZ->isChecked()
-                        ? QStringLiteral("Hodnota nebyla z tohoto převodníku přečtena ani zadána, "
-                                         "nic nebylo zapsáno.")
-                        : QStringLiteral("The value was neither read from this transmitter nor "
-                                         "typed in; nothing was written."));
+        showMessage(MsgKind::Error, QCoreApplication::translate(
+                                        "TFrmMain",
+                                        "Hodnota nebyla z tohoto převodníku přečtena ani zadána, "
+                                        "nic nebylo zapsáno."));
     return unread;
 }
 
@@ -173,20 +172,10 @@ void TFrmMain::connectEditingHandlers() {
         int code;
     };
     std::vector<Selection> selections;
-    const auto family = [&](Cell cell, const auto& codes) {
-        for (const Code& c : codes)
-            selections.push_back(
-                {findChild<QAbstractButton*>(QString::fromLatin1(c.control)), cell, c.code});
-    };
-    family(EEInputType, InputTypeCodes);
-    family(EEOutputType, OutputTypeCodes);
-    family(EEFilter, FilterCodes);
-    family(EECompMode, CompModeCodes);
-    family(EEWiring, WiringCodes);
-    for (const Code& c : SensorFaultCodes)
-        if (c.code != 2)
-            selections.push_back({findChild<QAbstractButton*>(QString::fromLatin1(c.control)),
-                                  EESensorFault, c.code});
+    // The 2 mA drop has a handler of its own, and the output limit is the check box's.
+    for (const CodeButton& c : m_codeButtons)
+        if (c.cell != EEOutputLimit && !(c.cell == EESensorFault && c.code == 2))
+            selections.push_back({c.button, c.cell, c.code});
     for (const Selection& s : selections)
         connect(s.button, &QAbstractButton::toggled, this, [this, s](bool checked) {
             if (checked) selectionClick(s.cell, s.code);

@@ -18,20 +18,6 @@ namespace vl48 {
 
 namespace {
 
-// The control a code stands for, or nullptr for a code its table does not have.
-template <size_t N>
-QAbstractButton* buttonFor(const QObject& window, const std::array<Code, N>& table, int code) {
-    const char* name = controlForCode(table, code);
-    return name ? window.findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
-}
-
-// A code outside the table (65535 from a never-written cell) checks nothing, so the group
-// keeps showing what it showed before.
-template <size_t N>
-void checkFor(const QObject& window, const std::array<Code, N>& table, int code) {
-    if (QAbstractButton* button = buttonFor(window, table, code)) button->setChecked(true);
-}
-
 const QColor FocusColour(0, 255, 0);  // lime green: visible from across the bench
 
 // A part of the tab that lights up while the focus is inside it. `role` is what paints its
@@ -54,17 +40,40 @@ void paintBackground(QWidget* widget, QPalette::ColorRole role, const QColor& co
 
 }  // namespace
 
+void TFrmMain::resolveCodeButtons() {
+    const auto family = [this](Cell cell, const auto& codes) {
+        for (const Code& c : codes) {
+            auto* button = findChild<QAbstractButton*>(QLatin1String(c.control));
+            if (!button) qFatal("no control %s in the forms for code %d", c.control, c.code);
+            m_codeButtons.push_back({cell, c.code, button});
+        }
+    };
+    family(EEInputType, InputTypeCodes);
+    family(EEOutputType, OutputTypeCodes);
+    family(EEFilter, FilterCodes);
+    family(EESensorFault, SensorFaultCodes);
+    family(EECompMode, CompModeCodes);
+    family(EEOutputLimit, OutputLimitCodes);
+    family(EEWiring, WiringCodes);
+}
+
+QAbstractButton* TFrmMain::codeButton(Cell cell, int code) const {
+    for (const CodeButton& c : m_codeButtons)
+        if (c.cell == cell && c.code == code) return c.button;
+    return nullptr;
+}
+
 void TFrmMain::DrawForm() {
     Updating = true;
-    checkFor(*this, OutputTypeCodes, Config.EEOutputType);
-    checkFor(*this, FilterCodes, Config.EEFilter);
-    checkFor(*this, SensorFaultCodes, Config.EESensorFault);
-    checkFor(*this, InputTypeCodes, Config.EEInputType);
-    checkFor(*this, CompModeCodes, Config.EECompMode);
+    // A code outside the table (65535 from a never-written cell) checks nothing, so the group
+    // keeps showing what it showed before.
+    for (Cell cell : {EEOutputType, EEFilter, EESensorFault, EEInputType, EECompMode}) {
+        if (QAbstractButton* button = codeButton(cell, recordField(cell))) button->setChecked(true);
+    }
     // One check box for both codes: unchecked for 0, checked for 1.
-    if (QAbstractButton* limit = buttonFor(*this, OutputLimitCodes, Config.EEOutputLimit))
+    if (QAbstractButton* limit = codeButton(EEOutputLimit, Config.EEOutputLimit))
         limit->setChecked(Config.EEOutputLimit == 1);
-    checkFor(*this, WiringCodes, Config.EEWiring);
+    if (QAbstractButton* button = codeButton(EEWiring, Config.EEWiring)) button->setChecked(true);
     Updating = false;
 }
 

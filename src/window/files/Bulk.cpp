@@ -2,6 +2,7 @@
 // after another, plus the basic tab's erase and reload buttons that go with that work.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,31 @@ private:
     bool& m_flag;
     bool m_was;
 };
+
+// What the read-back after an upload found: the log's result and the box that tells it.
+struct UploadCheck {
+    QString result;
+    MsgKind kind;
+    QString text;
+};
+UploadCheck checkUpload(Link& link, const ConfigFileValues& values) {
+    const Comparison check = compareWithTransmitter(link, values);
+    if (!check.complete)
+        return {resultVerifyFailed(), MsgKind::Error,
+                QCoreApplication::translate("vl48::TFrmMain",
+                                            "Ověření po nahrání se nezdařilo: převodník "
+                                            "neodpověděl na čtení.")};
+    if (!check.differences.empty())
+        return {resultVerifyMismatch(check.cellNames()), MsgKind::Error,
+                (QCoreApplication::translate("vl48::TFrmMain",
+                                             "Ověření po nahrání selhalo: převodník drží jiné "
+                                             "hodnoty v buňkách %1."))
+                    .arg(check.cellNames())};
+    return {resultOk(), MsgKind::Information,
+            QCoreApplication::translate("vl48::TFrmMain",
+                                        "Ověření po nahrání: převodník obsahuje nahranou "
+                                        "konfiguraci.")};
+}
 
 }  // namespace
 
@@ -80,9 +106,29 @@ ConfigFileValues TFrmMain::bulkValues() const {
     return values;
 }
 
+// The basic tab follows each write the transmitter acknowledged: the record takes the codes, the
+// fields the bulk tab's texts as shown.
+void TFrmMain::showStoredStep(const UploadStep& step, const ConfigFileValues& values) {
+    switch (fieldDef(step.field).kind) {
+        case FieldKind::List:
+            recordField(step.cell) = step.word;
+            return;
+        case FieldKind::Number:
+            return basicNumberField(step.field)
+                ->setMaskedText(
+                    static_cast<TMaskEdit*>(bulkRow(step.field).control)->displayText());
+        case FieldKind::Date:
+            if (step.cell == EEYear) DtTmPicker->setDateQuietly(values.date);
+            return;
+        case FieldKind::Note:
+            EdtNote->setText(values.note);
+            NoteBytesRead = toCp1250Keeping(values.note, values.noteBytes);
+            return;
+    }
+}
+
 void TFrmMain::BtnUploadConfClick() {
     guarded([&] {
-        const bool czech = MSLanguageCZ->isChecked();
         const ConfigFileValues values = bulkValues();
         // A unit that would go unrecorded is not programmed at all.
         if (!productionLogReady(values)) return;
@@ -105,8 +151,15 @@ void TFrmMain::BtnUploadConfClick() {
         if (const auto refusal = uploadRefusal(values)) {
             record(resultRefused());
             showMessage(MsgKind::Error,
-                        uploadRefusalText(czech ? 0 : 1, *refusal,
-                                          captionOf(bulkRow(refusal->field).caption)));
+                        refusal->reason == UploadRefusal::Reason::NoListEntry
+                            ? QCoreApplication::translate(
+                                  "TFrmMain",
+                                  "Konfiguraci nelze nahrát: položka „%1“ nemá vybranou hodnotu "
+                                  "ze seznamu.")
+                                  .arg(captionOf(bulkRow(refusal->field).caption))
+                            : QCoreApplication::translate(
+                                  "TFrmMain",
+                                  "Konfiguraci nelze nahrát: datum nastavení je před 1. 1. 2000."));
             return;
         }
 
@@ -121,26 +174,9 @@ void TFrmMain::BtnUploadConfClick() {
             }
         } guard{*this};
 
-        // The basic tab follows each write the transmitter acknowledged: the record takes the
-        // codes, the fields the bulk tab's texts as shown.
         const auto stored = [&](const UploadStep& step) {
             stepsDone = step.number;
-            switch (fieldDef(step.field).kind) {
-                case FieldKind::List:
-                    recordField(step.cell) = step.word;
-                    return;
-                case FieldKind::Number:
-                    return basicNumberField(step.field)
-                        ->setMaskedText(
-                            static_cast<TMaskEdit*>(bulkRow(step.field).control)->displayText());
-                case FieldKind::Date:
-                    if (step.cell == EEYear) DtTmPicker->setDateQuietly(values.date);
-                    return;
-                case FieldKind::Note:
-                    EdtNote->setText(values.note);
-                    NoteBytesRead = toCp1250Keeping(values.note, values.noteBytes);
-                    return;
-            }
+            showStoredStep(step, values);
         };
         if (const int failed = runUpload(*link, uploadSteps(values), stored)) {
             record(resultFailedAtStep(failed));
@@ -152,30 +188,9 @@ void TFrmMain::BtnUploadConfClick() {
         Updating = false;
 
         if (!ChckBxVerify->isChecked()) return record(resultOk());
-        const Comparison check = compareWithTransmitter(*link, values);
-        if (!check.complete) {
-            record(resultVerifyFailed());
-            showMessage(MsgKind::Error,
-                        czech ? QStringLiteral("Ověření po nahrání se nezdařilo: převodník "
-                                               "neodpověděl na čtení.")
-                              : QStringLiteral("Verify after upload could not be done: the "
-                                               "transmitter did not answer a read."));
-        } else if (!check.differences.empty()) {
-            record(resultVerifyMismatch(check.cellNames()));
-            showMessage(MsgKind::Error,
-                        (czech ? QStringLiteral("Ověření po nahrání selhalo: převodník drží jiné "
-                                                "hodnoty v buňkách %1.")
-                               : QStringLiteral("Verify after upload failed: the transmitter "
-                                                "holds other values in the cells %1."))
-                            .arg(check.cellNames()));
-        } else {
-            record(resultOk());
-            showMessage(MsgKind::Information,
-                        czech ? QStringLiteral("Ověření po nahrání: převodník obsahuje nahranou "
-                                               "konfiguraci.")
-                              : QStringLiteral("Verify after upload: the transmitter holds the "
-                                               "uploaded configuration."));
-        }
+        const UploadCheck check = checkUpload(*link, values);
+        record(check.result);
+        showMessage(check.kind, check.text);
     });
 }
 

@@ -3,6 +3,7 @@
 // nothing reaches a transmitter before the upload.
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -72,7 +73,10 @@ void TFrmMain::BtnConfLoadClick() {
     const ConfigFileLoad load =
         loadConfigFile(path, DtPckrConf->minimumDate(), DtPckrConf->maximumDate());
     if (load.notAConfigFile) {
-        showMessage(MsgKind::Error, notAConfigFileText(MSLanguageCZ->isChecked() ? 0 : 1, path));
+        showMessage(MsgKind::Error,
+                    QCoreApplication::translate(
+                        "TFrmMain", "„%1“ nelze načíst: není to běžný soubor do velikosti 64 KiB.")
+                        .arg(path));
         return;
     }
     // The lines before a bad one stay loaded, as they were read one after another.

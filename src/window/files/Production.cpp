@@ -2,6 +2,7 @@
 // configuration before an upload, and the production log that records every upload attempt.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,7 +16,7 @@
 
 namespace vl48 {
 
-TFrmMain::BulkRow TFrmMain::bulkRow(ConfigField field) const {
+BulkRow TFrmMain::bulkRow(ConfigField field) const {
     switch (field) {
         case ConfigField::InputType:
             return {Label20, CmbInputSignal, LblCmpInputSignal};
@@ -49,15 +50,13 @@ TFrmMain::BulkRow TFrmMain::bulkRow(ConfigField field) const {
 
 void TFrmMain::BtnCompareConfClick() {
     guarded([&] {
-        const bool czech = MSLanguageCZ->isChecked();
         clearCompareMarks();
         const Comparison comparison = compareWithTransmitter(*link, bulkValues());
         if (!comparison.complete) {
-            showMessage(MsgKind::Error,
-                        czech ? QStringLiteral("Porovnání se nezdařilo: převodník neodpověděl na "
-                                               "čtení.")
-                              : QStringLiteral("Compare failed: the transmitter did not answer a "
-                                               "read."));
+            showMessage(MsgKind::Error, QCoreApplication::translate(
+                                            "TFrmMain",
+                                            "Porovnání se nezdařilo: převodník neodpověděl na "
+                                            "čtení."));
             return;
         }
         for (const Difference& difference : comparison.differences) {
@@ -67,15 +66,14 @@ void TFrmMain::BtnCompareConfClick() {
             if (auto* list = qobject_cast<QComboBox*>(row.control);
                 list && difference.foundCode && *difference.foundCode < list->count())
                 found = list->itemText(*difference.foundCode);
-            row.mark->setToolTip((czech ? QStringLiteral("V převodníku: %1")
-                                        : QStringLiteral("In the transmitter: %1"))
-                                     .arg(found));
+            row.mark->setToolTip(
+                (QCoreApplication::translate("TFrmMain", "V převodníku: %1")).arg(found));
             row.mark->show();
         }
         if (comparison.differences.empty())
             showMessage(MsgKind::Information,
-                        czech ? QStringLiteral("Převodník obsahuje načtenou konfiguraci.")
-                              : QStringLiteral("The transmitter holds the loaded configuration."));
+                        QCoreApplication::translate("TFrmMain",
+                                                    "Převodník obsahuje načtenou konfiguraci."));
     });
 }
 
@@ -100,13 +98,11 @@ bool TFrmMain::productionLogReady(const ConfigFileValues& values) {
     if (!ChckBxLog->isChecked()) return true;
     const QString problem = ProductionLog(m_logPath).prepare(uploadRecord(values, m_unit, {}));
     if (problem.isEmpty()) return true;
-    showMessage(MsgKind::Error,
-                (MSLanguageCZ->isChecked()
-                     ? QStringLiteral("Výrobní protokol %1 nelze zapsat (%2). Konfigurace nebyla "
-                                      "nahrána.")
-                     : QStringLiteral("The production log %1 cannot be written (%2). The "
-                                      "configuration was not transferred."))
-                    .arg(QDir::toNativeSeparators(m_logPath), problem));
+    showMessage(MsgKind::Error, (QCoreApplication::translate(
+                                     "TFrmMain",
+                                     "Výrobní protokol %1 nelze zapsat (%2). Konfigurace nebyla "
+                                     "nahrána."))
+                                    .arg(QDir::toNativeSeparators(m_logPath), problem));
     return false;
 }
 
@@ -141,10 +137,8 @@ void TFrmMain::logUpload(const ConfigFileValues& values, const std::optional<Con
     const QString problem = ProductionLog(m_logPath).append(uploadRecord(values, unit, result));
     if (problem.isEmpty()) return;
     showMessage(MsgKind::Error,
-                (MSLanguageCZ->isChecked()
-                     ? QStringLiteral("Nahrání nebylo zapsáno do výrobního protokolu %1 (%2).")
-                     : QStringLiteral("The upload was not recorded in the production log %1 "
-                                      "(%2)."))
+                (QCoreApplication::translate(
+                     "TFrmMain", "Nahrání nebylo zapsáno do výrobního protokolu %1 (%2)."))
                     .arg(QDir::toNativeSeparators(m_logPath), problem));
 }
 

@@ -4,8 +4,8 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QRandomGenerator>
 
+#include "core/session/OutputCorrection.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
 
@@ -15,11 +15,6 @@ namespace {
 
 const QString ServiceCode = QStringLiteral("K527D4");
 const QString DACorrCode = QStringLiteral("RT5063");
-
-// Values of EEDACorrState.
-constexpr uint16_t CorrectionEnabled = 0;
-constexpr uint16_t CorrectionByUser = 1;
-constexpr uint16_t CorrectionNeverEnabled = 0xFFFF;
 
 // The code as typed, unfilled positions as spaces: an incomplete entry never matches.
 QString typedCode(const TMaskEdit* field) {
@@ -41,27 +36,18 @@ void TFrmMain::MskEdtPwdKeyPress(int key) {
 void TFrmMain::MskEdtPwd1KeyPress(int key) {
     if (!isEnter(key) || typedCode(MskEdtPwd1) != DACorrCode) return;
     guarded([&] {
-        const auto drawn = uint16_t(QRandomGenerator::global()->bounded(0x7FFF));
-        if (!SendEE(CmdWriteCell, EEWriteTest, drawn)) {
+        const CorrectionUnlock unlock = unlockCorrection(*link, drawWriteTestWord());
+        if (unlock.outcome == UnlockOutcome::NoReply) {
             ShowConnect();
             return;
         }
-        Frame reply;
-        if (!Send(CmdReadCell, EEWriteTest, reply)) {
-            ShowConnect();
-            return;
-        }
-        if (replyWord(reply) != drawn) {
+        if (unlock.outcome == UnlockOutcome::MemoryKept) {
             // Without the jumper the transmitter acknowledges writes but keeps its memory.
             showMessage(MsgKind::Information,
                         QStringLiteral("Prosím spájejte propojku J1 na desce převodníku VL 48."));
             return;
         }
-        if (!Send(CmdReadCell, EEDACorrState, reply)) {
-            ShowConnect();
-            return;
-        }
-        const uint16_t state = replyWord(reply);
+        const uint16_t state = unlock.state;
         // As with the service code: hidden first, so the focus cannot wander into a correction
         // field.
         PanelPwd1->hide();

@@ -1,6 +1,8 @@
 // Calibration of the inputs against reference sources: the two-point PT100 and PT1000
 // procedures, the thermocouple offset and the thermocouple millivolt correction. The program
 // measures, computes and stores; the transmitter applies the constants.
+#include "core/session/Calibration.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 
 #include "core/device/CalibrationMath.h"
 #include "core/records/ConfigFile.h"
+#include "core/session/ServiceTerminal.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
 
@@ -51,17 +54,7 @@ Procedure pt1000(const TFrmMain& w) {
             w.MskEdtPT1k0Min,   w.MskEdtPT1k0Max, w.EdtPT1KConst, AdcWordPT1000A, PT1000Nominal};
 }
 
-int language(const TFrmMain& window) { return window.MSLanguageCZ->isChecked() ? 0 : 1; }
-
 QChar decimalSeparator() { return QLocale().decimalPoint().at(0); }
-
-// One reading of the input converter under a configuration word: the unsigned result, or
-// nothing when the transmitter did not answer.
-std::optional<uint16_t> measure(TFrmMain& window, uint16_t word) {
-    Frame reply;
-    if (!window.Send(CmdAdcRead, word, reply)) return std::nullopt;
-    return replyWord(reply);
-}
 
 // Reads AIN2 under the procedure's word, then AIN3, into `readings` ("A / B"). `point` names the
 // point in the failure texts: "a" for the start, "b" for the end. The button stays disabled for
@@ -70,22 +63,19 @@ std::optional<AdcPair> measurePair(TFrmMain& window, QPushButton* button, QLabel
                                    QLabel* result, uint16_t wordA, const QString& point) {
     button->setEnabled(false);
     const auto enable = qScopeGuard([button] { button->setEnabled(true); });
-    AdcPair pair;
-    if (const auto a = measure(window, wordA)) {
-        pair.a = *a;
-    } else {
+    const PointReading reading = measureCalibrationPoint(
+        *window.link, wordA,
+        [readings](uint16_t a) { readings->setText(QString::number(a) + QStringLiteral(" / ")); });
+    if (!reading.a) {
         result->setText(QStringLiteral("AIN2%1 bez odezvy.").arg(point));
         return std::nullopt;
     }
-    readings->setText(QString::number(pair.a) + QStringLiteral(" / "));
-    if (const auto b = measure(window, AdcWordB)) {
-        pair.b = *b;
-    } else {
+    if (!reading.b) {
         result->setText(QStringLiteral("AIN3%1 bez odezvy.").arg(point));
         return std::nullopt;
     }
-    readings->setText(readings->text() + QString::number(pair.b));
-    return pair;
+    readings->setText(readings->text() + QString::number(*reading.b));
+    return reading.pair();
 }
 
 void beginCalibration(TFrmMain& window, const Procedure& p, AdcPair& start) {
@@ -123,11 +113,17 @@ void storeField(TFrmMain& window, QLineEdit* field, Cell cell, CellRange range) 
         window.showMessage(MsgKind::Error, notAnIntegerText(text));
         return;
     }
-    if (!range.holds(*value)) {
-        window.showMessage(MsgKind::Error, doesNotFitText(language(window), *value, range));
-        return;
+    switch (storeCalibrationValue(*window.link, cell, *value, range)) {
+        case StoreOutcome::OutOfRange:
+            window.showMessage(MsgKind::Error, doesNotFitText(window.language(), *value, range));
+            break;
+        case StoreOutcome::WriteFailed:
+            window.ShowConnect();
+            break;
+        case StoreOutcome::NoReading:
+        case StoreOutcome::Stored:
+            break;
     }
-    if (!window.SendEE(CmdWriteCell, cell, cellWord(int(*value)))) window.ShowConnect();
 }
 
 }  // namespace
@@ -160,7 +156,7 @@ void TFrmMain::BtnPT1KSaveClick() {
 void TFrmMain::BtnOffsetClick() {
     guarded([&] {
         const uint16_t word = RdBtnGain32->isChecked() ? AdcWordGain32 : AdcWordGain16;
-        if (const auto reading = measure(*this, word))
+        if (const auto reading = readInputConverter(*link, word))
             EdtOffset->setText(QString::number(*reading));
         // Stored even when the reading failed: then the field's previous or typed number goes in.
         storeField(*this, EdtOffset, EEADCOffset, UnsignedCell);
@@ -183,11 +179,17 @@ void TFrmMain::BtnCorrMVClick() {
         }
         const QString constant = wholeText(gain.constant);
         showMessage(MsgKind::Plain, constant);
-        if (!UnsignedCell.holds(gain.constant)) {
-            showMessage(MsgKind::Error, doesNotFitText(language(*this), constant, UnsignedCell));
-            return;
+        switch (storeCalibrationValue(*link, EEMVCorr, gain.constant, UnsignedCell)) {
+            case StoreOutcome::OutOfRange:
+                showMessage(MsgKind::Error, doesNotFitText(language(), constant, UnsignedCell));
+                break;
+            case StoreOutcome::WriteFailed:
+                ShowConnect();
+                break;
+            case StoreOutcome::NoReading:
+            case StoreOutcome::Stored:
+                break;
         }
-        if (!SendEE(CmdWriteCell, EEMVCorr, cellWord(int(gain.constant)))) ShowConnect();
     });
 }
 

@@ -2,17 +2,21 @@
 // full range; the correction fields let the user move them only a little around the calibration
 // copy the transmitter keeps, and Undo puts that copy back. Every change drives the output at once
 // so the technician can watch the meter while stepping; storing and leaving a field release it.
+#include "core/session/OutputCorrection.h"
+
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalBlocker>
-#include <QThread>
 #include <algorithm>
 #include <optional>
 
+#include "core/session/Cells.h"
+#include "core/session/ServiceTerminal.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
 
@@ -26,11 +30,6 @@ constexpr int CorrectionReach = 48;
 constexpr int BarDivisor = 82;
 // The output is given this long to settle after a stored code has been released.
 constexpr int StorePauseMs = 100;
-
-// Values of EEDACorrState.
-constexpr uint16_t CorrectionEnabled = 0;
-constexpr uint16_t CorrectionByUser = 1;
-constexpr uint16_t CorrectionNeverEnabled = 0xFFFF;
 
 struct Bounds {
     int low = 0;
@@ -55,10 +54,9 @@ void showOnBar(QProgressBar* bar, int code) {
     bar->setValue(std::clamp(code, 0, OutputCodeMax) / BarDivisor);
 }
 
-QString invalidCopyText(bool czech) {
-    return czech ? QStringLiteral("Kalibrační kopie DA výstupu není platná, nic nebylo zapsáno.")
-                 : QStringLiteral(
-                       "The DA output calibration copy is not valid; nothing was written.");
+QString invalidCopyText() {
+    return QCoreApplication::translate(
+        "TFrmMain", "Kalibrační kopie DA výstupu není platná, nic nebylo zapsáno.");
 }
 
 }  // namespace
@@ -163,10 +161,10 @@ void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
         const auto code = m_outputCorrection->limit(*f);
         if (!field->CommitMark) return;
         if (!code) {
-            showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
+            showMessage(MsgKind::Error, invalidCopyText());
             return;
         }
-        if (SendEE(CmdWriteCell, f->cell, cellWord(*code))) {
+        if (writeCell(*link, f->cell, cellWord(*code))) {
             showTextChanged(field, false);
             releaseOutput(StorePauseMs);
         } else {
@@ -175,8 +173,7 @@ void TFrmMain::outputFieldKeyPress(TSpinEdit* field, int) {
         // Whatever became of the store, the transmitter is told that its codes left the
         // calibration data. After a lost link this exchange meets the closed port and ends the
         // handler through the general error handler.
-        if (f->correction >= 0 && !SendEE(CmdWriteCell, EEDACorrState, CorrectionByUser))
-            writeFailed();
+        if (f->correction >= 0 && !markCorrectedByUser(*link)) writeFailed();
     });
 }
 
@@ -191,29 +188,24 @@ void TFrmMain::driveOutput(int code) {
     // The output already stands at this code: Enter announcing the value once more, or an arrow
     // pulled back to the edge of the window, changes nothing the technician could watch.
     if (driven == code || !ComPort->Active()) return;
-    DA(CmdOutputSet, uint32_t(code));
+    driveOutputCode(*link, uint16_t(code));
     driven = code;
 }
 
 void TFrmMain::releaseOutput(int pauseMs) {
     m_outputCorrection->driven.reset();
-    DA(CmdOutputRelease, 0);
     // The output settles back to the measured value before anything else goes out.
-    QThread::msleep(pauseMs);
+    releaseOutputCode(*link, pauseMs);
 }
 
 void TFrmMain::EEDACorr() {
     guarded([&] {
-        static constexpr Cell Backups[] = {EEAOIZeroBackup, EEAOIEndBackup, EEAOUZeroBackup,
-                                           EEAOUEndBackup};
         auto& state = *m_outputCorrection;
-        for (size_t i = 0; i < std::size(Backups); ++i) {
-            Frame reply;
-            if (!Send(CmdReadCell, Backups[i], reply)) {
-                ShowConnect();
-                return;
-            }
-            state.copy[i] = replyWord(reply);
+        // Each code is kept as soon as it is read, as far as the reading got.
+        if (!readCalibrationCopy(*link,
+                                 [&state](size_t i, uint16_t code) { state.copy[i] = code; })) {
+            ShowConnect();
+            return;
         }
         // The bounds live beside the fields, not in the widgets: the values shown stay as they are
         // (a widget would pull them in silently), nothing is driven, and a value beyond the bounds
@@ -237,26 +229,22 @@ void TFrmMain::resetOutputCorrection() {
 
 void TFrmMain::SpdBtnEnableDACorrClick() {
     guarded([&] {
-        Frame reply;
-        if (!Send(CmdReadCell, EEDACorrState, reply)) {
+        const std::optional<uint16_t> correction = readCell(*link, EEDACorrState);
+        if (!correction) {
             ShowConnect();
             return;
         }
-        if (replyWord(reply) != CorrectionNeverEnabled) return;
+        if (*correction != CorrectionNeverEnabled) return;
         // The copy is made of the service fields: each must hold this unit's code, or a code
         // typed for it, never what an earlier unit left there.
         if (refusedForUnreadValue({SpnEdtAOIZero, SpnEdtAOIEnd, SpnEdtAOUZero, SpnEdtAOUEnd}))
             return;
-        const std::pair<Cell, int> writes[] = {
-            {EEDACorrState, CorrectionEnabled},      {EEAOIZeroBackup, SpnEdtAOIZero->value()},
-            {EEAOIEndBackup, SpnEdtAOIEnd->value()}, {EEAOUZeroBackup, SpnEdtAOUZero->value()},
-            {EEAOUEndBackup, SpnEdtAOUEnd->value()},
-        };
-        for (const auto& [cell, value] : writes) {
-            if (!SendEE(CmdWriteCell, cell, cellWord(value))) {
-                ShowConnect();
-                return;
-            }
+        const OutputCodes codes = {
+            cellWord(SpnEdtAOIZero->value()), cellWord(SpnEdtAOIEnd->value()),
+            cellWord(SpnEdtAOUZero->value()), cellWord(SpnEdtAOUEnd->value())};
+        if (!enableCorrection(*link, codes)) {
+            ShowConnect();
+            return;
         }
         GrpBxDACorr->show();
         // Disabling the focused button would hand the focus on to the first correction field,
@@ -273,23 +261,13 @@ void TFrmMain::SpdBtnUndoDACorrClick() {
         // A copy the converter cannot take (a never-written cell reads 0xFFFF) would drive the
         // output past its end: refuse before anything is written.
         if (!state.copyValid()) {
-            showMessage(MsgKind::Error, invalidCopyText(MSLanguageCZ->isChecked()));
+            showMessage(MsgKind::Error, invalidCopyText());
             return;
         }
-        const std::array<uint16_t, 4> copy = {*state.copy[0], *state.copy[1], *state.copy[2],
-                                              *state.copy[3]};
-        const std::pair<Cell, uint16_t> writes[] = {
-            {EEDACorrState, CorrectionEnabled},
-            {EEAOIZero, copy[0]},
-            {EEAOIEnd, copy[1]},
-            {EEAOUZero, copy[2]},
-            {EEAOUEnd, copy[3]},
-        };
-        for (const auto& [cell, value] : writes) {
-            if (!SendEE(CmdWriteCell, cell, value)) {
-                ShowConnect();
-                return;
-            }
+        const OutputCodes copy = {*state.copy[0], *state.copy[1], *state.copy[2], *state.copy[3]};
+        if (!undoCorrection(*link, copy)) {
+            ShowConnect();
+            return;
         }
         Updating = true;
         const auto done = qScopeGuard([this] { Updating = false; });

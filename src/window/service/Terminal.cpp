@@ -14,7 +14,9 @@
 #include "core/device/CalibrationMath.h"
 #include "core/device/NumberTexts.h"
 #include "core/records/ConfigFile.h"
+#include "core/session/Calibration.h"
 #include "core/session/Identification.h"
+#include "core/session/ServiceTerminal.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
 
@@ -43,7 +45,43 @@ void showTemperature(QLineEdit* field, int tenths, const QColor& background) {
     field->setText(scaledText(tenths, 1) + QStringLiteral(" °C"));
 }
 
-int language(const TFrmMain& window) { return window.MSLanguageCZ->isChecked() ? 0 : 1; }
+// A reading of the refresh, shown as soon as its exchange is over. An unanswered AIN3, millivolt
+// or measured reading says "no support"; the other fields keep what they showed.
+void showTerminalValue(TFrmMain& w, TerminalValue which, const TerminalReadings& r) {
+    switch (which) {
+        case TerminalValue::SensorTemp:
+            if (r.sensorTemp) showTemperature(w.EdtTempSen, *r.sensorTemp, SensorColour);
+            break;
+        case TerminalValue::SecondTemp:
+            if (r.secondTemp) showTemperature(w.EdtTempSen, *r.secondTemp, SecondReadingColour);
+            break;
+        case TerminalValue::Ain1:
+            if (r.ain1) w.EdtAIN1->setText(QString::number(*r.ain1));
+            break;
+        case TerminalValue::Ain2:
+            if (r.ain2) w.EdtAIN2->setText(QString::number(*r.ain2));
+            break;
+        case TerminalValue::Ain3:
+            w.EdtAIN3->setText(r.ain3 ? QString::number(*r.ain3) : NoSupport);
+            break;
+        case TerminalValue::MilliVolt:
+            w.EdtMV->setText(r.milliVolt ? scaledText(*r.milliVolt, 2) : NoSupport);
+            // Only a thermocouple's reading is millivolts; the millivolt correction reads it here.
+            if (r.milliVolt && w.Config.EEInputType < FirstResistanceInputType)
+                w.LblMeasMV->setText(scaledText(*r.milliVolt, 3));
+            break;
+        case TerminalValue::Measured:
+            if (!r.measured) {
+                w.EdtMeasTemp->setText(NoSupport);
+            } else if (const QString text =
+                           measuredText(*r.measured, LiveMeasureFaultFrom,
+                                        QLocale().decimalPoint().at(0), QStringLiteral(" °C"));
+                       !text.isEmpty()) {
+                w.EdtMeasTemp->setText(text);
+            }
+            break;
+    }
+}
 
 // The field may hold more than the converter takes (a person can type 20000 or -5): the code
 // that goes out is limited, and the field shows it. Writing it back must not run the change
@@ -64,37 +102,10 @@ void TFrmMain::BtnRefreshClick() {
     guarded([&] {
         BtnRefresh->setEnabled(false);
         const auto enable = qScopeGuard([this] { BtnRefresh->setEnabled(true); });
-
-        // Each request is made whatever became of the one before: an older unit without one of the
-        // readings still shows the others.
-        Frame reply;
-        if (Send(CmdTemp, 0, reply))
-            showTemperature(EdtTempSen, replySignedWord(reply), SensorColour);
-        if (Send(CmdTempSecond, 0, reply))
-            showTemperature(EdtTempSen, replySignedWord(reply), SecondReadingColour);
-
-        if (Send(CmdAin1, 0, reply)) EdtAIN1->setText(QString::number(replyWord(reply)));
-        if (Send(CmdAin2, 0, reply)) EdtAIN2->setText(QString::number(replyWord(reply)));
-        EdtAIN3->setText(Send(CmdAin3, 0, reply) ? QString::number(replyWord(reply)) : NoSupport);
-
-        if (Send(CmdMilliVolt, 0, reply)) {
-            const int32_t value = replyLong(reply);
-            EdtMV->setText(scaledText(value, 2));
-            // Only a thermocouple's reading is millivolts; the millivolt correction reads it here.
-            if (Config.EEInputType < FirstResistanceInputType)
-                LblMeasMV->setText(scaledText(value, 3));
-        } else {
-            EdtMV->setText(NoSupport);
-        }
-
-        if (Send(CmdMeasure, 0, reply)) {
-            const QString text =
-                measuredText(replyLong(reply), LiveMeasureFaultFrom, QLocale().decimalPoint().at(0),
-                             QStringLiteral(" °C"));
-            if (!text.isEmpty()) EdtMeasTemp->setText(text);
-        } else {
-            EdtMeasTemp->setText(NoSupport);
-        }
+        // Each reading is shown as it comes, so that what came before a port error stays shown.
+        readTerminal(*link, [this](TerminalValue which, const TerminalReadings& r) {
+            showTerminalValue(*this, which, r);
+        });
     });
 }
 
@@ -108,20 +119,17 @@ void TFrmMain::BtnReadADClick() {
         const uint16_t word = adcWord(bits);
         LblHEX->setText(adcWordText(word));
 
-        Frame reply;
-        EdtADData->setText(Send(CmdAdcRead, word, reply) ? QString::number(replyWord(reply))
-                                                         : NoSupport);
+        const std::optional<uint16_t> data = readInputConverter(*link, word);
+        EdtADData->setText(data ? QString::number(*data) : NoSupport);
     });
 }
 
 void TFrmMain::BtnCommandClick() {
     guarded([&] {
-        Frame reply;
         switch (CmbBxCommand->currentIndex()) {
             case CommandRead:
-                // The number goes out as the 24-bit data: 256 reaches the transmitter as 256.
-                if (Send(CmdReadCell, uint32_t(SpnEdtCommand->value()), reply))
-                    EdtCommand->setText(QString::number(replyWord(reply)));
+                if (const auto word = readAddress(*link, uint32_t(SpnEdtCommand->value())))
+                    EdtCommand->setText(QString::number(*word));
                 else
                     ShowConnect();
                 break;
@@ -133,23 +141,21 @@ void TFrmMain::BtnCommandClick() {
                     return;
                 }
                 if (!AnyCellWord.holds(*value)) {
-                    showMessage(MsgKind::Error,
-                                doesNotFitText(language(*this), *value, AnyCellWord));
+                    showMessage(MsgKind::Error, doesNotFitText(language(), *value, AnyCellWord));
                     return;
                 }
                 // The address travels in one byte: 256 would silently land in cell 0.
                 const int64_t address = SpnEdtCommand->value();
                 if (!CellAddress.holds(address)) {
-                    showMessage(MsgKind::Error,
-                                doesNotFitText(language(*this), address, CellAddress));
+                    showMessage(MsgKind::Error, doesNotFitText(language(), address, CellAddress));
                     return;
                 }
-                if (!SendEE(CmdWriteCell, uint8_t(address), cellWord(int(*value)))) ShowConnect();
+                if (!writeAddress(*link, uint8_t(address), cellWord(int(*value)))) ShowConnect();
                 break;
             }
             case CommandA75:
-                if (Send(CmdReadCell, EETermOffset, reply))
-                    EdtCommand->setText(QString::number(replySignedWord(reply)));
+                if (const auto offset = readTerminalOffset(*link))
+                    EdtCommand->setText(QString::number(*offset));
                 else
                     ShowConnect();
                 break;
@@ -173,23 +179,23 @@ void TFrmMain::SpnEdtDAExit() {
 
 void TFrmMain::BtnADT75OffClick() {
     guarded([&] {
-        Frame reply;
-        if (!Send(CmdTemp, 0, reply)) {
-            writeFailed();
-            return;
-        }
-        const int reading = replySignedWord(reply);  // 0.1 degC
-        LblADT75Real->setText(scaledText(reading, 1) + QStringLiteral(" °C"));
-
         const double trueTemp = maskedDecimal(MskEdtADT75->maskedText());
-        const int64_t offset = terminalOffset(trueTemp, reading);
-        LblADT75Off->setText(scaledText(offset, 1) + QStringLiteral(" °C"));
-
-        if (!SignedCell.holds(offset)) {
-            showMessage(MsgKind::Error, doesNotFitText(language(*this), offset, SignedCell));
-            return;
+        const auto show = [this](const TerminalOffsetStore& m) {
+            LblADT75Real->setText(scaledText(m.reading, 1) + QStringLiteral(" °C"));
+            LblADT75Off->setText(scaledText(m.offset, 1) + QStringLiteral(" °C"));
+        };
+        const TerminalOffsetStore store = calibrateTerminalOffset(*link, trueTemp, show);
+        switch (store.outcome) {
+            case StoreOutcome::NoReading:
+            case StoreOutcome::WriteFailed:
+                writeFailed();
+                break;
+            case StoreOutcome::OutOfRange:
+                showMessage(MsgKind::Error, doesNotFitText(language(), store.offset, SignedCell));
+                break;
+            case StoreOutcome::Stored:
+                break;
         }
-        if (!SendEE(CmdWriteCell, EETermOffset, cellWord(int(offset)))) writeFailed();
     });
 }
 
