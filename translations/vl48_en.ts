@@ -515,6 +515,10 @@ data</source>
         <source>Kalibrační kopie DA výstupu není platná, nic nebylo zapsáno.</source>
         <translation>The DA output calibration copy is not valid; nothing was written.</translation>
     </message>
+    <message>
+        <source>Hodnota %2 se nevejde do paměti převodníku (rozsah %3 až %4), nic nebylo zapsáno.</source>
+        <translation>The value %2 does not fit the transmitter&apos;s memory (range %3 to %4); nothing was written.</translation>
+    </message>
 </context>
 <context>
     <name>vl48::TFrmMain</name>

@@ -51,8 +51,6 @@ public:
     QString runFileDialog(FileDialog which);
     std::function<QString(QFileDialog*)> fileDialogHook;
 
-    // The language chosen in the menu (0 Czech, 1 English) for the core's texts that take it.
-    int language() const;
     // --- Status bar: four panels of 600, 50, 50 and 50 pixels.
     void setPanel(int index, const QString& text);
     QString panel(int index) const;

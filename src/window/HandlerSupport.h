@@ -5,9 +5,14 @@
 
 #include <exception>
 
+#include "core/device/CalibrationMath.h"
 #include "window/FrmMain.h"
 
 namespace vl48 {
+
+// The refusal of a value its cell cannot hold, in the current language.
+QString doesNotFitText(const QString& value, CellRange range);
+QString doesNotFitText(int64_t value, CellRange range);
 
 // Marks a handler that exchanges frames. A line error noticed meanwhile is handled once the
 // outermost such handler has returned, so no handler ever resumes on a port that was re-opened

@@ -33,8 +33,6 @@ const struct {
 
 }  // namespace
 
-int TFrmMain::language() const { return MSLanguageCZ->isChecked() ? 0 : 1; }
-
 void TFrmMain::SetLang(int index) {
     if (index != 0 && index != 1) return;
     const bool english = index == 1;

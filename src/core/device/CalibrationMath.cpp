@@ -126,19 +126,4 @@ QString wholeText(double value) {
     return QString::number(value, 'f', 0);
 }
 
-QString doesNotFitText(int language, const QString& value, CellRange range) {
-    const QString text =
-        language == 0 ? QStringLiteral(
-                            "Hodnota %2 se nevejde do paměti převodníku (rozsah %3 až %4), nic "
-                            "nebylo zapsáno.")
-                      : QStringLiteral(
-                            "The value %2 does not fit the transmitter's memory (range %3 to "
-                            "%4); nothing was written.");
-    return text.arg(value, QString::number(range.low), QString::number(range.high));
-}
-
-QString doesNotFitText(int language, int64_t value, CellRange range) {
-    return doesNotFitText(language, QString::number(value), range);
-}
-
 }  // namespace vl48

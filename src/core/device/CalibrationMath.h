@@ -91,8 +91,4 @@ constexpr CellRange UnsignedCell{0, 65535};
 constexpr CellRange AnyCellWord{-32768, 65535};  // either reading of the 16 bits
 constexpr CellRange CellAddress{0, 254};         // the last cell starts at byte 254
 
-// The refusal of a value its cell cannot hold; language 0 Czech, 1 English.
-QString doesNotFitText(int language, const QString& value, CellRange range);
-QString doesNotFitText(int language, int64_t value, CellRange range);
-
 }  // namespace vl48

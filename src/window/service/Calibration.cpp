@@ -115,7 +115,7 @@ void storeField(TFrmMain& window, QLineEdit* field, Cell cell, CellRange range) 
     }
     switch (storeCalibrationValue(*window.link, cell, *value, range)) {
         case StoreOutcome::OutOfRange:
-            window.showMessage(MsgKind::Error, doesNotFitText(window.language(), *value, range));
+            window.showMessage(MsgKind::Error, doesNotFitText(*value, range));
             break;
         case StoreOutcome::WriteFailed:
             window.ShowConnect();
@@ -181,7 +181,7 @@ void TFrmMain::BtnCorrMVClick() {
         showMessage(MsgKind::Plain, constant);
         switch (storeCalibrationValue(*link, EEMVCorr, gain.constant, UnsignedCell)) {
             case StoreOutcome::OutOfRange:
-                showMessage(MsgKind::Error, doesNotFitText(language(), constant, UnsignedCell));
+                showMessage(MsgKind::Error, doesNotFitText(constant, UnsignedCell));
                 break;
             case StoreOutcome::WriteFailed:
                 ShowConnect();

@@ -141,13 +141,13 @@ void TFrmMain::BtnCommandClick() {
                     return;
                 }
                 if (!AnyCellWord.holds(*value)) {
-                    showMessage(MsgKind::Error, doesNotFitText(language(), *value, AnyCellWord));
+                    showMessage(MsgKind::Error, doesNotFitText(*value, AnyCellWord));
                     return;
                 }
                 // The address travels in one byte: 256 would silently land in cell 0.
                 const int64_t address = SpnEdtCommand->value();
                 if (!CellAddress.holds(address)) {
-                    showMessage(MsgKind::Error, doesNotFitText(language(), address, CellAddress));
+                    showMessage(MsgKind::Error, doesNotFitText(address, CellAddress));
                     return;
                 }
                 if (!writeAddress(*link, uint8_t(address), cellWord(int(*value)))) ShowConnect();
@@ -191,7 +191,7 @@ void TFrmMain::BtnADT75OffClick() {
                 writeFailed();
                 break;
             case StoreOutcome::OutOfRange:
-                showMessage(MsgKind::Error, doesNotFitText(language(), store.offset, SignedCell));
+                showMessage(MsgKind::Error, doesNotFitText(store.offset, SignedCell));
                 break;
             case StoreOutcome::Stored:
                 break;

@@ -211,12 +211,3 @@ TEST(CellRanges, WhatA16BitCellHolds) {
     EXPECT_TRUE(CellAddress.holds(int64_t(254)));
     EXPECT_FALSE(CellAddress.holds(int64_t(256)));
 }
-
-TEST(CellRanges, RefusalInBothLanguages) {
-    EXPECT_EQ(doesNotFitText(0, 40000, SignedCell),
-              "Hodnota 40000 se nevejde do paměti převodníku (rozsah -32768 až 32767), nic "
-              "nebylo zapsáno.");
-    EXPECT_EQ(doesNotFitText(1, -1, UnsignedCell),
-              "The value -1 does not fit the transmitter's memory (range 0 to 65535); nothing "
-              "was written.");
-}

@@ -388,3 +388,15 @@ TEST_F(Language, EveryControlHasAnAccessibleName) {
     QAccessibleInterface* note = QAccessible::queryAccessibleInterface(window->EdtNoteConf);
     EXPECT_EQ(note->text(QAccessible::Name), "Textová poznámka:");
 }
+
+TEST_F(Language, TheRefusalOfAValueItsCellCannotHoldInBothLanguages) {
+    window->SetLang(0);
+    EXPECT_EQ(doesNotFitText(40000, SignedCell),
+              "Hodnota 40000 se nevejde do paměti převodníku (rozsah -32768 až 32767), nic "
+              "nebylo zapsáno.");
+    window->SetLang(1);
+    EXPECT_EQ(doesNotFitText(-1, UnsignedCell),
+              "The value -1 does not fit the transmitter's memory (range 0 to 65535); nothing "
+              "was written.");
+    window->SetLang(0);
+}
