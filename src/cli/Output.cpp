@@ -16,10 +16,9 @@ void writeLine(FILE* stream, const QByteArray& line) {
     std::fflush(stream);
 }
 
-}  // namespace
-
-namespace {
+// The last message said, which a JSON outcome without a result of its own reports as its error.
 QString lastSaid;
+
 }  // namespace
 
 void Output::result(const QJsonObject& object, const QString& text) const {
