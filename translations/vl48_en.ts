@@ -324,6 +324,10 @@ data</source>
         <source>Poznámka obsluhy:</source>
         <translation>Operator&apos;s note:</translation>
     </message>
+    <message>
+        <source>Ukládat záznamy do databáze</source>
+        <translation>Store records in the database</translation>
+    </message>
 </context>
 <context>
     <name>ConnectView</name>
@@ -388,6 +392,14 @@ data</source>
     <message>
         <source>Nápověda</source>
         <translation>Help</translation>
+    </message>
+    <message>
+        <source>Databáze</source>
+        <translation>Database</translation>
+    </message>
+    <message>
+        <source>Záznamy…</source>
+        <translation>Records…</translation>
     </message>
 </context>
 <context>
@@ -518,6 +530,142 @@ data</source>
     <message>
         <source>Hodnota %2 se nevejde do paměti převodníku (rozsah %3 až %4), nic nebylo zapsáno.</source>
         <translation>The value %2 does not fit the transmitter&apos;s memory (range %3 to %4); nothing was written.</translation>
+    </message>
+    <message>
+        <source>Databáze záznamů</source>
+        <translation>Records database</translation>
+    </message>
+    <message>
+        <source>Databáze (sqlite:SOUBOR nebo postgresql://UŽIVATEL@SERVER[:PORT]/DATABÁZE):</source>
+        <translation>Database (sqlite:FILE or postgresql://USER@HOST[:PORT]/DBNAME):</translation>
+    </message>
+    <message>
+        <source>Databázi %1 nelze použít (%2).</source>
+        <translation>The database %1 cannot be used (%2).</translation>
+    </message>
+    <message>
+        <source>Server databáze %1 není dostupný (%2). Záznamy čekají na tomto pracovišti a odejdou, jakmile bude server dostupný.</source>
+        <translation>The database server %1 cannot be reached (%2). The records wait on this bench and go to the server as soon as it can be reached.</translation>
+    </message>
+    <message>
+        <source>Záznam nelze uložit do databáze %1 (%2). Konfigurace nebyla nahrána.</source>
+        <translation>The record cannot be stored in the database %1 (%2). The configuration was not uploaded.</translation>
+    </message>
+    <message>
+        <source>Výsledek nahrání nebyl uložen do databáze %1 (%2).</source>
+        <translation>The outcome of the upload was not recorded in the database %1 (%2).</translation>
+    </message>
+    <message>
+        <source>Čas</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Pracoviště</source>
+        <translation>Bench</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Identifikátor</source>
+        <translation>Identifier</translation>
+    </message>
+    <message>
+        <source>Výsledek</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Soubor</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Vstupní signál</source>
+        <translation>Input signal</translation>
+    </message>
+    <message>
+        <source>Výstupní signál</source>
+        <translation>Output signal</translation>
+    </message>
+    <message>
+        <source>Porucha čidla</source>
+        <translation>Sensor fault</translation>
+    </message>
+    <message>
+        <source>Počátek rozsahu</source>
+        <translation>Range begin</translation>
+    </message>
+    <message>
+        <source>Konec rozsahu</source>
+        <translation>Range end</translation>
+    </message>
+    <message>
+        <source>Filtrace</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Kompenzace</source>
+        <translation>Compensation</translation>
+    </message>
+    <message>
+        <source>Teplota svorek</source>
+        <translation>Terminal temperature</translation>
+    </message>
+    <message>
+        <source>Omezení výstupu</source>
+        <translation>Output limit</translation>
+    </message>
+    <message>
+        <source>Zapojení</source>
+        <translation>Wiring</translation>
+    </message>
+    <message>
+        <source>Datum nastavení</source>
+        <translation>Date of setting</translation>
+    </message>
+    <message>
+        <source>Poznámka</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>Odpor vedení</source>
+        <translation>Lead resistance</translation>
+    </message>
+    <message>
+        <source>Záznamů: %1</source>
+        <translation>Records: %1</translation>
+    </message>
+    <message>
+        <source>Záznamy nelze načíst (%1).</source>
+        <translation>The records cannot be read (%1).</translation>
+    </message>
+    <message>
+        <source>Záznamy</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>Identifikátor:</source>
+        <translation>Identifier:</translation>
+    </message>
+    <message>
+        <source>Od:</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source>Do:</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>Hledat</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Historie jednotky</source>
+        <translation>Unit history</translation>
+    </message>
+    <message>
+        <source>Zavřít</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QLoggingCategory>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -29,6 +30,28 @@ const QList<QCommandLineOption>& allOptions() {
          QStringLiteral("LOG.csv")},
         {QStringLiteral("note"), QStringLiteral("The operator's note in the log's lines."),
          QStringLiteral("TEXT")},
+        {QStringLiteral("db"),
+         QStringLiteral("The records database: sqlite:PATH, postgresql://USER@HOST[:PORT]/DBNAME "
+                        "(the password from PGPASSWORD or ~/.pgpass), or --db alone for the "
+                        "SQLite file in the user's data folder; without it, VL48_DB. A database "
+                        "that cannot take a unit's record stops the program before that unit is "
+                        "programmed."),
+         QStringLiteral("URL")},
+        {QStringLiteral("since"), QStringLiteral("Records from this day on (yyyy-MM-dd)."),
+         QStringLiteral("DATE")},
+        {QStringLiteral("until"), QStringLiteral("Records up to this day (yyyy-MM-dd)."),
+         QStringLiteral("DATE")},
+        {QStringLiteral("result"),
+         QStringLiteral("Records of units programmed (ok) or not (failed)."),
+         QStringLiteral("ok|failed")},
+        {QStringLiteral("bench"), QStringLiteral("Records of one bench (its host name)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("csv"),
+         QStringLiteral("The records as CSV: the production log's columns, the bench, the values "
+                        "written and those read back.")},
+        {QStringLiteral("pending"),
+         QStringLiteral("The records kept on this bench that its server has not received yet "
+                        "(after one more attempt to send them).")},
         {QStringLiteral("count"),
          QStringLiteral("Stop after N units (series) or N measurements (measure); without it, "
                         "Ctrl+C stops."),
@@ -64,10 +87,12 @@ struct Command {
     const char* name;
     const char* synopsis;
     const char* summary;
-    QStringList options;  // besides --json, --trace and --help
-    bool takesFile;
+    QStringList options;   // besides --json, --trace and --help
+    const char* argument;  // the one argument it takes ("FILE.vl4"), or none
     int (*run)(const Invocation&, const Output&);
 };
+
+const char* const FileArgument = "FILE.vl4";
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> list = {
@@ -75,53 +100,71 @@ const std::vector<Command>& commands() {
          "ports",
          "List the serial ports, simulators' port links first.",
          {},
-         false,
+         nullptr,
          runPorts},
         {"identify",
          "identify -p PORT",
          "Show who is on the port: device type, firmware, identifier, terminal temperature and "
          "input value.",
          {QStringLiteral("port")},
-         false,
+         nullptr,
          runIdentify},
         {"read",
          "read -p PORT [-o FILE.vl4]",
          "Read the transmitter's configuration; with -o also save it as a configuration file.",
          {QStringLiteral("port"), QStringLiteral("output")},
-         false,
+         nullptr,
          runRead},
         {"diff",
          "diff -p PORT FILE.vl4",
          "Show the values in which the transmitter differs from the file (exit code 5 when it "
          "does).",
          {QStringLiteral("port")},
-         true,
+         FileArgument,
          runDiff},
         {"write",
-         "write -p PORT FILE.vl4 [--verify] [--log LOG.csv] [--note TEXT]",
+         "write -p PORT FILE.vl4 [--verify] [--log LOG.csv] [--db [URL]] [--note TEXT]",
          "Program one unit with the file, as the bulk tab uploads it.",
          {QStringLiteral("port"), QStringLiteral("verify"), QStringLiteral("log"),
-          QStringLiteral("note")},
-         true,
+          QStringLiteral("db"), QStringLiteral("note")},
+         FileArgument,
          runWrite},
         {"series",
-         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--note TEXT]\n"
-         "         [--new-after-silence]",
+         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--db [URL]]\n"
+         "         [--note TEXT] [--new-after-silence]",
          "Program every unit put on the port, one after another, each once: a unit answering with "
          "another identifier is the next one at once, the same identifier after a silence only "
          "with --new-after-silence. A failed unit is reported and logged and the series goes on "
          "(a log failure stops it); a summary of the units ends it, and the exit code is 0 only "
          "when every unit was programmed, else the first failure's (9 after Ctrl+C).",
          {QStringLiteral("port"), QStringLiteral("count"), QStringLiteral("verify"),
-          QStringLiteral("log"), QStringLiteral("note"), QStringLiteral("new-after-silence")},
-         true,
+          QStringLiteral("log"), QStringLiteral("db"), QStringLiteral("note"),
+          QStringLiteral("new-after-silence")},
+         FileArgument,
          runSeries},
         {"measure",
          "measure -p PORT [--every SECONDS] [--count N]",
          "Print the input value and the terminal temperature, one line each time.",
          {QStringLiteral("port"), QStringLiteral("every"), QStringLiteral("count")},
-         false,
+         nullptr,
          runMeasure},
+        {"history",
+         "history IDENT [--db URL]",
+         "Every record of one unit, oldest first: when, where and with what it was programmed, "
+         "the values written and read back, and the result.",
+         {QStringLiteral("db")},
+         "IDENT",
+         runHistory},
+        {"records",
+         "records [--since DATE] [--until DATE] [--result ok|failed] [--bench NAME]\n"
+         "         [--db URL] [--csv] [--pending]",
+         "A selection of the records, as a table, as CSV or as JSON lines; --pending lists the "
+         "records this bench keeps for a server that has not received them yet.",
+         {QStringLiteral("since"), QStringLiteral("until"), QStringLiteral("result"),
+          QStringLiteral("bench"), QStringLiteral("db"), QStringLiteral("csv"),
+          QStringLiteral("pending")},
+         nullptr,
+         runRecords},
     };
     return list;
 }
@@ -136,10 +179,11 @@ const char* const ExitCodesText =
     "     (steps before N are stored, none after)\n"
     "  5  the transmitter holds other values than the file (write/series --verify, diff)\n"
     "  6  nothing written: a configuration file that cannot be read or is refused, or a log\n"
-    "     that cannot take the unit's line\n"
-    "  7  the unit was programmed, but its log line could not be written\n"
+    "     or a records database that cannot take the unit's record\n"
+    "  7  the unit was programmed, but its log line or its record could not be written\n"
     "  8  the write went through, but the read-back of --verify did not answer\n"
     "  9  stopped by Ctrl+C, SIGTERM or SIGHUP, nothing left half-written\n"
+    " 10  the records database cannot be opened or read (history, records)\n"
     "130  a second request abandoned a unit half-written\n"
     "A series ends with the code of its first unit that was not programmed, and prints a\n"
     "summary of the units ok, failed and skipped. With --json every outcome is one JSON\n"
@@ -167,7 +211,8 @@ QString generalHelp() {
     QString text = QStringLiteral(
         "Usage: vl48-cli COMMAND [options]\n"
         "The VL48 command-line programmer: identifies, reads, compares and programs VL48\n"
-        "transmitters on a serial port, one unit or a series, with a production log.\n\n"
+        "transmitters on a serial port, one unit or a series, with a production log and a\n"
+        "records database, and looks the records up.\n\n"
         "Commands:\n");
     for (const Command& c : commands())
         text += QStringLiteral("  %1\n%2").arg(QLatin1String(c.synopsis), wrapped(c.summary, 6));
@@ -203,10 +248,14 @@ namespace {
 // The command's arguments and options as an invocation; empty, or what is wrong with them.
 QString invocationFrom(const QCommandLineParser& parser, const Command& command, Invocation& call) {
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != (command.takesFile ? 2 : 1))
-        return command.takesFile ? QStringLiteral("one configuration file wanted")
-                                 : QStringLiteral("unexpected argument");
-    if (command.takesFile) call.file = positional[1];
+    if (positional.size() != (command.argument ? 2 : 1))
+        return !command.argument                  ? QStringLiteral("unexpected argument")
+               : command.argument == FileArgument ? QStringLiteral("one configuration file wanted")
+                                                  : QStringLiteral("one identifier wanted");
+    if (command.argument == FileArgument)
+        call.file = positional[1];
+    else if (command.argument)
+        call.identifier = positional[1];
     if (command.options.contains(QStringLiteral("port"))) {
         call.port = parser.value(QStringLiteral("port"));
         if (call.port.isEmpty()) return QStringLiteral("no port given (-p PORT)");
@@ -225,6 +274,22 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
     call.newAfterSilence = has("new-after-silence");
     if (has("count") && !wholeNumber(value("count"), call.count))
         return QStringLiteral("--count wants a whole number from 1");
+    if (has("db")) call.db = value("db");
+    call.bench = value("bench");
+    call.csv = has("csv");
+    call.pending = has("pending");
+    call.result = value("result");
+    if (has("result") && call.result != QLatin1String("ok") &&
+        call.result != QLatin1String("failed"))
+        return QStringLiteral("--result wants ok or failed");
+    for (const auto& [name, date] : {std::pair{"since", &call.since}, {"until", &call.until}}) {
+        if (!has(name)) continue;
+        *date = QDate::fromString(value(name), Qt::ISODate);
+        if (!date->isValid())
+            return QStringLiteral("--%1 wants a date yyyy-MM-dd").arg(QLatin1String(name));
+    }
+    if (call.csv && parser.isSet(QStringLiteral("json")))
+        return QStringLiteral("--csv and --json exclude each other");
     if (has("every")) {
         bool ok = false;
         call.every = value("every").toDouble(&ok);
@@ -232,6 +297,20 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
             return QStringLiteral("--every wants seconds from 0 to 86400");
     }
     return {};
+}
+
+// "--db" alone is the default file: it takes the next argument as its value only when that is a
+// database's address, so that "write --db FILE.vl4" is not read as a database named FILE.vl4.
+QStringList withDatabaseValue(QStringList arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != QLatin1String("--db")) continue;
+        const QString next = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (next.startsWith(QLatin1String("sqlite:")) || next.startsWith(QLatin1String("postgres")))
+            ++i;
+        else
+            arguments[i] = QStringLiteral("--db=");
+    }
+    return arguments;
 }
 
 int dispatch(const QStringList& arguments, QString& name, const Output& out) {
@@ -242,7 +321,7 @@ int dispatch(const QStringList& arguments, QString& name, const Output& out) {
     first.addOption(HelpOption);
     first.addOption(VersionOption);
     first.addPositionalArgument(QStringLiteral("command"), QString());
-    first.parse(arguments);
+    first.parse(withDatabaseValue(arguments));
     if (first.positionalArguments().isEmpty()) {
         if (first.isSet(QStringLiteral("help"))) {
             print(generalHelp());
@@ -271,11 +350,16 @@ int dispatch(const QStringList& arguments, QString& name, const Output& out) {
     parser.addOption(option(QStringLiteral("json")));
     parser.addOption(option(QStringLiteral("trace")));
     parser.addPositionalArgument(name, QStringLiteral("The command."), name);
-    if (command->takesFile)
+    if (command->argument == FileArgument)
         parser.addPositionalArgument(QStringLiteral("file"),
                                      QStringLiteral("The configuration file."),
-                                     QStringLiteral("FILE.vl4"));
-    if (!parser.parse(arguments)) {
+                                     QLatin1String(FileArgument));
+    else if (command->argument)
+        parser.addPositionalArgument(QStringLiteral("identifier"),
+                                     QStringLiteral("The unit's identifier, as its records "
+                                                    "name it (00042)."),
+                                     QLatin1String(command->argument));
+    if (!parser.parse(withDatabaseValue(arguments))) {
         say(parser.errorText() + QStringLiteral("; see vl48-cli %1 --help").arg(name));
         return ExitUsage;
     }

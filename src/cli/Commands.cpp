@@ -169,7 +169,8 @@ int runDiff(const Invocation& call, const Output& out) {
 
 int runWrite(const Invocation& call, const Output& out) {
     Job job;
-    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.note)) return exit;
+    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.db, call.note))
+        return exit;
     Session session(call.port);
     // A refused device is refused by the programming, which logs the attempt.
     if (const int exit = session.connect(false)) return exit;

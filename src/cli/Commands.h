@@ -1,7 +1,9 @@
 // The commands of the command-line programmer, each given its parsed command line.
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <optional>
 
 #include "Output.h"
 
@@ -18,6 +20,14 @@ struct Invocation {
     bool newAfterSilence = false;
     int count = 0;       // 0: no limit
     double every = 1.0;  // seconds between measurements
+    // The records database: --db URL; an empty text for --db alone (the default file).
+    std::optional<QString> db;
+    QString identifier;  // history
+    // records: the selection, and the form of the answer
+    QDate since, until;
+    QString result, bench;
+    bool csv = false;
+    bool pending = false;
 };
 
 int runPorts(const Invocation& call, const Output& out);
@@ -27,5 +37,7 @@ int runDiff(const Invocation& call, const Output& out);
 int runWrite(const Invocation& call, const Output& out);
 int runSeries(const Invocation& call, const Output& out);
 int runMeasure(const Invocation& call, const Output& out);
+int runHistory(const Invocation& call, const Output& out);
+int runRecords(const Invocation& call, const Output& out);
 
 }  // namespace vl48cli

@@ -16,11 +16,12 @@ enum Exit : int {
     ExitRefused = 3,   // a device this tool does not configure
     ExitExchange = 4,  // a read went unanswered, or the write failed at step N
     ExitMismatch = 5,  // the transmitter holds other values than the file
-    ExitFile = 6,      // a file refused or unreadable, or a log that cannot take the unit's line:
-                       // nothing was written into the unit
-    ExitUnlogged = 7,  // the unit was programmed, but its log line could not be written
+    ExitFile = 6,      // a file refused or unreadable, or a log or a database that cannot take
+                       // the unit's record: nothing was written into the unit
+    ExitUnlogged = 7,  // the unit was programmed, but its log line or record could not be written
     ExitReadBack = 8,  // the write went through, the read-back of --verify did not answer
     ExitInterrupted = 9,  // stopped by Ctrl+C, SIGTERM or SIGHUP with nothing left half done
+    ExitDatabase = 10,    // the records database cannot be read (history, records)
     ExitAbandoned = 130,  // a second request abandoned a unit half-written
 };
 

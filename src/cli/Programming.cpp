@@ -31,6 +31,19 @@ QString refusalText(const vl48::ConfigFileValues& values, const vl48::UploadRefu
     return text;
 }
 
+// Records waiting on this bench for their server: said when it begins and when it ends.
+void sayWaiting(const Job& job) {
+    const QString problem = job.records->serverProblem();
+    if (problem == job.toldWaiting) return;
+    job.toldWaiting = problem;
+    say(problem.isEmpty()
+            ? QStringLiteral("records: the server takes the records again; none wait on this "
+                             "bench")
+            : QStringLiteral("records are kept on this bench until the server can be reached "
+                             "(vl48-cli records --pending lists them): %1")
+                  .arg(problem));
+}
+
 }  // namespace
 
 QJsonValue fieldJson(const vl48::FieldDef& def, const QString& text) {
@@ -86,8 +99,18 @@ bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values) {
     return true;
 }
 
+std::optional<vl48::DatabaseAddress> databaseOf(const std::optional<QString>& db, bool fallback,
+                                                QString& error) {
+    QString text = db.value_or(qEnvironmentVariable("VL48_DB"));
+    if (!db && text.isEmpty() && !fallback) return std::nullopt;
+    if (text.isEmpty()) return vl48::DatabaseAddress::defaultSQLite();
+    auto address = vl48::DatabaseAddress::parse(text, &error);
+    if (!address) error = QStringLiteral("database %1: %2").arg(text, error);
+    return address;
+}
+
 int prepareJob(Job& job, const QString& file, bool verify, const QString& logPath,
-               const QString& note) {
+               const std::optional<QString>& db, const QString& note) {
     job.file = file;
     job.verify = verify;
     job.operatorNote = note;
@@ -103,6 +126,20 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
             say(QStringLiteral("log %1 cannot be written: %2").arg(logPath, problem));
             return ExitFile;
         }
+    }
+    QString problem;
+    const std::optional<vl48::DatabaseAddress> address = databaseOf(db, false, problem);
+    if (!problem.isEmpty()) {
+        say(problem);
+        return ExitFile;
+    }
+    if (address) {
+        job.records = vl48::RecordStore::open(*address, problem);
+        if (!job.records) {
+            say(QStringLiteral("records database cannot be written: %1").arg(problem));
+            return ExitFile;
+        }
+        if (!job.records->serverProblem().isEmpty()) sayWaiting(job);
     }
     return ExitDone;
 }
@@ -127,6 +164,7 @@ struct UnitOutcome {
     QString result;
     int exit = ExitDone;
     vl48::Comparison comparison;
+    int failedStep = 0;
 };
 
 // The upload's steps, and with --verify the read-back. A device lost meanwhile fails the step
@@ -142,7 +180,8 @@ UnitOutcome programAndVerify(vl48::Link& link, const Job& job) {
         failedStep = acknowledged + 1;
         say(QStringLiteral("port: %1").arg(e.text()));
     }
-    if (failedStep != 0) return {vl48::resultFailedAtStep(failedStep), ExitExchange, {}};
+    if (failedStep != 0)
+        return {vl48::resultFailedAtStep(failedStep), ExitExchange, {}, failedStep};
     if (job.verify) {
         try {
             outcome.comparison = vl48::compareWithTransmitter(link, job.values);
@@ -191,39 +230,63 @@ void reportUnit(const Session& session, const QString& identifier, const UnitOut
 
 int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     const vl48::Identification& id = session.identification();
-    vl48::ProductionRecord record = draftRecord(session, job);
+    vl48::UnitRecord record;
+    record.log = draftRecord(session, job);
+    record.written = vl48::recordValues(job.values);
     UnitOutcome outcome;
+    if (id.accepted) {
+        // The identifier names the unit in the log; a unit without the command has none. A unit
+        // pulled out meanwhile fails its first step.
+        record.log.identifier = session.readIdentifier().value_or(QString());
+    }
+    // The unit's line must fit, and its record be begun, before its first write: a unit
+    // programmed and not recorded is what the log and the database are there to rule out.
+    if (job.log) {
+        if (const QString problem = job.log->prepare(record.log); !problem.isEmpty()) {
+            say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
+                               "programmed: %2")
+                    .arg(job.log->path(), problem));
+            job.logFailed = true;
+            return ExitFile;
+        }
+    }
+    if (job.records) {
+        if (const QString problem = job.records->begin(record); !problem.isEmpty()) {
+            say(QStringLiteral("the records database cannot take the record of this unit, so it "
+                               "was not programmed: %1")
+                    .arg(problem));
+            job.logFailed = true;
+            return ExitFile;
+        }
+    }
     if (!id.accepted) {
         outcome = {vl48::resultRefused(), ExitRefused, {}};
     } else {
-        // The identifier names the unit in the log; a unit without the command has none. A unit
-        // pulled out meanwhile fails its first step.
-        record.identifier = session.readIdentifier().value_or(QString());
-        // The unit's line must fit before its first write: a unit programmed and not recorded
-        // is what the log is there to rule out.
-        if (job.log) {
-            if (const QString problem = job.log->prepare(record); !problem.isEmpty()) {
-                say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
-                                   "programmed: %2")
-                        .arg(job.log->path(), problem));
-                job.logFailed = true;
-                return ExitFile;
-            }
-        }
-        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), record.identifier));
+        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), record.log.identifier));
         outcome = programAndVerify(session.link(), job);
     }
+    record.log.result = outcome.result;
+    record.failedStep = outcome.failedStep;
+    if (outcome.comparison.complete) record.readBack = vl48::recordValues(outcome.comparison.found);
     if (job.log) {
-        record.time = QDateTime::currentDateTime();
-        record.result = outcome.result;
-        if (const QString problem = job.log->append(record); !problem.isEmpty()) {
+        record.log.time = QDateTime::currentDateTime();
+        if (const QString problem = job.log->append(record.log); !problem.isEmpty()) {
             say(QStringLiteral("log %1: the line for this unit was not written: %2")
                     .arg(job.log->path(), problem));
             job.logFailed = true;
             if (outcome.exit == ExitDone) outcome.exit = ExitUnlogged;
         }
     }
-    reportUnit(session, record.identifier, outcome, out, unit);
+    if (job.records) {
+        if (const QString problem = job.records->complete(record); !problem.isEmpty()) {
+            say(QStringLiteral("records database: the outcome of this unit was not recorded: %1")
+                    .arg(problem));
+            job.logFailed = true;
+            if (outcome.exit == ExitDone) outcome.exit = ExitUnlogged;
+        }
+        sayWaiting(job);
+    }
+    reportUnit(session, record.log.identifier, outcome, out, unit);
     return outcome.exit;
 }
 

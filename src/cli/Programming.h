@@ -6,12 +6,14 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "Output.h"
 #include "core/records/ConfigFile.h"
 #include "core/records/ProductionLog.h"
+#include "core/records/RecordStore.h"
 #include "core/session/Upload.h"
 
 namespace vl48cli {
@@ -24,9 +26,13 @@ struct Job {
     std::vector<vl48::UploadStep> steps;
     bool verify = false;
     std::optional<vl48::ProductionLog> log;
+    std::unique_ptr<vl48::RecordStore> records;
     QString operatorNote;
-    // Set when the log could not take a unit's line: nothing further could be recorded.
+    // Set when the log or the database could not take a unit's record: nothing further could be
+    // recorded.
     mutable bool logFailed = false;
+    // What was last said about records waiting on this bench for their server.
+    mutable QString toldWaiting;
 };
 
 // A value in the form the file writes it (Difference::wanted, found) as JSON: codes and numbers
@@ -39,16 +45,21 @@ QJsonArray differencesJson(const vl48::Comparison& comparison);
 // Loads a whole configuration file; says why not on standard error.
 bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values);
 
-// Loads the file, refuses what the upload refuses and makes sure the log can be written, all
-// before any port is opened. ExitDone, or ExitFile with the reason said.
+// The records database a command is given: --db URL, --db alone for the default file, else
+// VL48_DB; nothing when none is given and `fallback` is false, else the default file.
+std::optional<vl48::DatabaseAddress> databaseOf(const std::optional<QString>& db, bool fallback,
+                                                QString& error);
+
+// Loads the file, refuses what the upload refuses and makes sure the log and the database can
+// be written, all before any port is opened. ExitDone, or ExitFile with the reason said.
 int prepareJob(Job& job, const QString& file, bool verify, const QString& logPath,
-               const QString& note);
+               const std::optional<QString>& db, const QString& note);
 
 // Programs the identified unit on the session's port (`unit` numbers the result of a series,
 // 0 for a single unit), logs the attempt and prints its result. Returns the exit code of this
 // unit: ExitDone, ExitRefused, ExitExchange (the write failed), ExitReadBack, ExitMismatch,
-// ExitFile (the log could not take the unit's line: nothing written) or ExitUnlogged (all went
-// well but the log line could not be written).
+// ExitFile (the log or the database could not take the unit's record: nothing written) or
+// ExitUnlogged (all went well but the log line or the record's outcome could not be written).
 int programUnit(Session& session, const Job& job, const Output& out, int unit);
 
 }  // namespace vl48cli

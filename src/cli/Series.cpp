@@ -212,7 +212,8 @@ int reportSeries(const Tally& tally, bool portRefused, const Output& out) {
 
 int runSeries(const Invocation& call, const Output& out) {
     Job job;
-    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.note)) return exit;
+    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.db, call.note))
+        return exit;
     catchInterrupt();
     Session session(call.port);
     Tally tally;

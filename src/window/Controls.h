@@ -58,6 +58,8 @@ struct TFrmMainControls {
     QAction* MSLanguageEN = nullptr;
     QAction* MSettingsService = nullptr;
     QAction* MSettingsDACorr = nullptr;
+    QMenu* MenuRecords = nullptr;
+    QAction* MRecordsShow = nullptr;
     QAction* MenuHelp = nullptr;
 
     // --- Window frame
@@ -243,6 +245,8 @@ struct TFrmMainControls {
     QLabel* LblLogNote = nullptr;
     QLineEdit* EdtLogNote = nullptr;
     QFileDialog* LogDlg = nullptr;
+    QCheckBox* ChckBxDb = nullptr;
+    QLabel* LblDbName = nullptr;
 
     // --- Service tab
     QWidget* PanelPwd = nullptr;

@@ -50,6 +50,8 @@ void takeFrameControls(TFrmMainControls& w, const Ui::FrmMain& frame) {
     w.MSLanguageEN = frame.MSLanguageEN;
     w.MSettingsService = frame.MSettingsService;
     w.MSettingsDACorr = frame.MSettingsDACorr;
+    w.MenuRecords = frame.MenuRecords;
+    w.MRecordsShow = frame.MRecordsShow;
     w.MenuHelp = frame.MenuHelp;
     w.PanelConnect = frame.PanelConnect;
     w.PanelSettings = frame.PanelSettings;
@@ -224,6 +226,8 @@ void takeBulkControls(TFrmMainControls& w, const Ui::BulkTab& bulk) {
     w.LblLogFile = bulk.LblLogFile;
     w.LblLogNote = bulk.LblLogNote;
     w.EdtLogNote = bulk.EdtLogNote;
+    w.ChckBxDb = bulk.ChckBxDb;
+    w.LblDbName = bulk.LblDbName;
 }
 
 void takeServiceControls(TFrmMainControls& w, const Ui::ServiceTab& service) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/device/MemoryMap.h"
@@ -16,6 +17,7 @@
 #include "core/link/Link.h"
 #include "core/records/ConfigFile.h"
 #include "core/records/ProductionLog.h"
+#include "core/records/RecordStore.h"
 #include "core/session/Cells.h"
 #include "core/session/Identification.h"
 #include "core/session/Upload.h"
@@ -28,6 +30,7 @@ class QTranslator;
 namespace vl48 {
 
 class TOKBottomDlg;
+class TRecordsDlg;
 
 // Kinds of message box; every box has a single OK button.
 enum class MsgKind { Error, Warning, Information, Plain };
@@ -50,6 +53,10 @@ public:
     enum class FileDialog { Save, Open, Log };
     QString runFileDialog(FileDialog which);
     std::function<QString(QFileDialog*)> fileDialogHook;
+    // The records database's address as chosen or typed from those offered (the bench's SQLite
+    // file first), or an empty string when the person cancelled.
+    QString runDatabaseDialog();
+    std::function<QString(const QStringList& offered)> databaseDialogHook;
 
     // --- Status bar: four panels of 600, 50, 50 and 50 pixels.
     void setPanel(int index, const QString& text);
@@ -129,6 +136,8 @@ public:
     // --- Production aids of the bulk tab (window/files/Production.cpp)
     void BtnCompareConfClick();
     void ChckBxLogClick(bool checked);
+    void ChckBxDbClick(bool checked);
+    void MRecordsShowClick();
     void clearCompareMarks();
 
     // --- Service access and output correction (window/service/Access.cpp,
@@ -204,6 +213,7 @@ public:
     QFileDialog* SvDlg = nullptr;
     QFileDialog* OpDlg = nullptr;
     TOKBottomDlg* OKBottomDlg = nullptr;
+    TRecordsDlg* RecordsDlg = nullptr;  // made when the records are first asked for
     ConfigRecord Config;
     bool Updating = false;
 
@@ -281,8 +291,20 @@ private:
     ProductionRecord uploadRecord(const ConfigFileValues& values,
                                   const std::optional<ConnectedUnit>& unit,
                                   const QString& result) const;
+    // The line, and the database's record completed: `failedStep` the step whose write failed
+    // (0 for none), `readBack` what a verify that answered found.
     void logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
-                   const QString& result);
+                   const QString& result, int failedStep = 0,
+                   const std::optional<ConfigFileValues>& readBack = std::nullopt);
+    // The records database: chosen once per run, the first time it is asked for (false when the
+    // person cancelled or it cannot be used, after saying why), and the record of the upload
+    // under way, begun where the log proves its room and completed with the log's line.
+    std::unique_ptr<RecordStore> m_records;
+    std::optional<UnitRecord> m_unitRecord;
+    bool chooseDatabase();
+    // Records kept on this bench because the server is away: told once, until it answers again.
+    bool m_toldRecordsWaiting = false;
+    void tellRecordsWaiting();
     // The file the bulk configuration was last loaded from or saved to, and its values then.
     QString m_bulkFileName;
     ConfigFileValues m_bulkFileValues;

@@ -1,5 +1,5 @@
-# The core stands alone: its files include only Qt Core, Qt SerialPort, the standard library and
-# the core itself, each core folder only the folders below it (device, then link and records,
+# The core stands alone: its files include only Qt Core, Qt SerialPort (Qt SQL in records/, for
+# the records database), the standard library and the core itself, each core folder only the folders below it (device, then link and records,
 # then session), and the command-line programmer only the core and its own files. A window header
 # or a widget in the core would tie the command-line programmer to a display.
 #
@@ -34,19 +34,24 @@ foreach(file ${files})
     elseif(line MATCHES "<(Q[A-Za-z/]+)>")
       set(header "${CMAKE_MATCH_1}")
       set(found FALSE)
+      set(modules "Core|SerialPort")
+      set(sql_note ", nor Qt SQL in core/records")
+      if(area STREQUAL "core/records")
+        set(modules "Core|SerialPort|Sql")
+      endif()
       if(header MATCHES "/")
-        if(header MATCHES "^Qt(Core|SerialPort)/")
+        if(header MATCHES "^Qt(${modules})/")
           set(found TRUE)
         endif()
       else()
         foreach(dir ${QT_DIRS})
-          if(EXISTS "${dir}/${header}" AND dir MATCHES "/Qt(Core|SerialPort)$")
+          if(EXISTS "${dir}/${header}" AND dir MATCHES "/Qt(${modules})$")
             set(found TRUE)
           endif()
         endforeach()
       endif()
       if(NOT found)
-        list(APPEND failures "${file}: <${header}> (not Qt Core or Qt SerialPort)")
+        list(APPEND failures "${file}: <${header}> (not Qt Core or Qt SerialPort${sql_note})")
       endif()
     endif()
   endforeach()

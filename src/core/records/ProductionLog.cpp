@@ -28,15 +28,6 @@ QByteArray csvField(const QString& text) {
     return '"' + bytes + '"';
 }
 
-QByteArray csvRecord(const QStringList& fields) {
-    QByteArray line;
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0) line += ',';
-        line += csvField(fields[i]);
-    }
-    return line + "\r\n";
-}
-
 QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // Proves that `room` more bytes fit at the end of the file, before a unit is programmed: a full
@@ -77,18 +68,38 @@ QString configSha256(const ConfigFileValues& values) {
         QCryptographicHash::hash(configFileBytes(values), QCryptographicHash::Sha256).toHex());
 }
 
-QByteArray csvHeader() {
-    return csvRecord({QStringLiteral("time"), QStringLiteral("port"), QStringLiteral("device_type"),
-                      QStringLiteral("firmware"), QStringLiteral("identifier"),
-                      QStringLiteral("config_file"), QStringLiteral("config_sha256"),
-                      QStringLiteral("result"), QStringLiteral("operator_note")});
+QByteArray csvRecord(const QStringList& fields) {
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        line += csvField(fields[i]);
+    }
+    return line + "\r\n";
 }
 
-QByteArray csvLine(const ProductionRecord& r) {
-    return csvRecord({r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate), r.port,
-                      r.deviceType, r.firmware, r.identifier, r.configFile, r.configSha256,
-                      r.result, r.operatorNote});
+QStringList csvColumns() {
+    return {QStringLiteral("time"),          QStringLiteral("port"),
+            QStringLiteral("device_type"),   QStringLiteral("firmware"),
+            QStringLiteral("identifier"),    QStringLiteral("config_file"),
+            QStringLiteral("config_sha256"), QStringLiteral("result"),
+            QStringLiteral("operator_note")};
 }
+
+QStringList csvFields(const ProductionRecord& r) {
+    return {r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate),
+            r.port,
+            r.deviceType,
+            r.firmware,
+            r.identifier,
+            r.configFile,
+            r.configSha256,
+            r.result,
+            r.operatorNote};
+}
+
+QByteArray csvHeader() { return csvRecord(csvColumns()); }
+
+QByteArray csvLine(const ProductionRecord& r) { return csvRecord(csvFields(r)); }
 
 QString ProductionLog::prepare() const { return write({}); }
 

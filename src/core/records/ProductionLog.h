@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "core/records/ConfigFile.h"
 
@@ -37,6 +38,10 @@ QString configSha256(const ConfigFileValues& values);
 // One record as a CSV line with its CR LF; the header line likewise.
 QByteArray csvHeader();
 QByteArray csvLine(const ProductionRecord& record);
+// The same as fields, and any fields as one line (quoted where they need it, CR LF).
+QStringList csvColumns();
+QStringList csvFields(const ProductionRecord& record);
+QByteArray csvRecord(const QStringList& fields);
 
 class ProductionLog {
 public:

@@ -93,6 +93,7 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
     // A value not read is no value: neither a match nor a difference can be told.
     if (read.words.size() != cells.size() || !read.noteKnown()) return result;
     result.complete = true;
+    result.found = values;
     const auto word = [&read](Cell cell) { return *read.word(cell); };
 
     for (const FieldDef& def : ConfigFields) {
@@ -105,6 +106,7 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
                                                   QString::number(values.*def.code),
                                                   QString::number(found),
                                                   int(found)});
+                result.found.*def.code = found;
                 break;
             }
             case FieldKind::Number:
@@ -114,6 +116,7 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
                                                   fieldReading(def, values.*def.text),
                                                   fieldTextOfWord(def, word(def.cell)),
                                                   std::nullopt});
+                result.found.*def.text = fieldTextOfWord(def, word(def.cell));
                 break;
             case FieldKind::Date: {
                 // Either cell may differ.
@@ -123,6 +126,7 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
                         date.cells.push_back(step.cell);
                 if (date.cells.empty()) break;
                 date.found = dateText(word(EEDayMonth), word(EEYear));
+                result.found.date = configDateFromText(date.found);
                 result.differences.push_back(date);
                 break;
             }
@@ -133,6 +137,8 @@ Comparison compareWithTransmitter(Link& link, const ConfigFileValues& values) {
                 if (!noNote && read.note.bytes == wanted) break;
                 Difference note{
                     def.field, {}, values.note, fromCp1250(read.note.bytes), std::nullopt};
+                result.found.note = note.found;
+                result.found.noteBytes = read.note.bytes;
                 if (noNote || read.note.bytes.size() != wanted.size())
                     note.cells.push_back(EENoteLength);
                 note.cells.push_back(EENoteText);

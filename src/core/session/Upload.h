@@ -46,6 +46,9 @@ struct Comparison {
     // Every read answered, the note's length included; when false, `differences` is meaningless.
     bool complete = false;
     std::vector<Difference> differences;
+    // What the transmitter holds, as a configuration: the values compared, those that differ
+    // replaced by the transmitter's (a date that is no calendar date stays invalid).
+    ConfigFileValues found;
     // "EEInputType EENoteText": the cells named in the differences, in address order.
     QString cellNames() const;
 };

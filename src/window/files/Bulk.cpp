@@ -42,29 +42,35 @@ private:
     bool m_was;
 };
 
-// What the read-back after an upload found: the log's result and the box that tells it.
+// What the read-back after an upload found: the log's result, the box that tells it, and the
+// transmitter's values when every read answered.
 struct UploadCheck {
     QString result;
     MsgKind kind;
     QString text;
+    std::optional<ConfigFileValues> found;
 };
 UploadCheck checkUpload(Link& link, const ConfigFileValues& values) {
     const Comparison check = compareWithTransmitter(link, values);
     if (!check.complete)
-        return {resultVerifyFailed(), MsgKind::Error,
+        return {resultVerifyFailed(),
+                MsgKind::Error,
                 QCoreApplication::translate("vl48::TFrmMain",
                                             "Ověření po nahrání se nezdařilo: převodník "
-                                            "neodpověděl na čtení.")};
+                                            "neodpověděl na čtení."),
+                {}};
     if (!check.differences.empty())
         return {resultVerifyMismatch(check.cellNames()), MsgKind::Error,
                 (QCoreApplication::translate("vl48::TFrmMain",
                                              "Ověření po nahrání selhalo: převodník drží jiné "
                                              "hodnoty v buňkách %1."))
-                    .arg(check.cellNames())};
+                    .arg(check.cellNames()),
+                check.found};
     return {resultOk(), MsgKind::Information,
             QCoreApplication::translate("vl48::TFrmMain",
                                         "Ověření po nahrání: převodník obsahuje nahranou "
-                                        "konfiguraci.")};
+                                        "konfiguraci."),
+            check.found};
 }
 
 }  // namespace
@@ -130,7 +136,7 @@ void TFrmMain::showStoredStep(const UploadStep& step, const ConfigFileValues& va
 void TFrmMain::BtnUploadConfClick() {
     guarded([&] {
         const ConfigFileValues values = bulkValues();
-        // A unit that would go unrecorded is not programmed at all.
+        // A unit that would go unrecorded, in the log or in the database, is not programmed at all.
         if (!productionLogReady(values)) return;
         // Every attempt from here on leaves its line in the log, one that ends in a port error
         // too: the steps written by then are the ones done.
@@ -140,13 +146,16 @@ void TFrmMain::BtnUploadConfClick() {
         int stepsDone = 0;
         bool uploaded = false;
         bool logged = false;
-        const auto record = [&](const QString& result) {
+        const auto record = [&](const QString& result, int failedStep = 0,
+                                const std::optional<ConfigFileValues>& readBack = std::nullopt) {
             if (logged) return;
             logged = true;
-            logUpload(values, unit, result);
+            logUpload(values, unit, result, failedStep, readBack);
         };
-        const auto unrecorded = qScopeGuard(
-            [&] { record(uploaded ? resultVerifyFailed() : resultFailedAtStep(stepsDone + 1)); });
+        const auto unrecorded = qScopeGuard([&] {
+            if (uploaded) return record(resultVerifyFailed());
+            record(resultFailedAtStep(stepsDone + 1), stepsDone + 1);
+        });
 
         if (const auto refusal = uploadRefusal(values)) {
             record(resultRefused());
@@ -179,7 +188,7 @@ void TFrmMain::BtnUploadConfClick() {
             showStoredStep(step, values);
         };
         if (const int failed = runUpload(*link, uploadSteps(values), stored)) {
-            record(resultFailedAtStep(failed));
+            record(resultFailedAtStep(failed), failed);
             writeFailed();
             return;
         }
@@ -189,7 +198,7 @@ void TFrmMain::BtnUploadConfClick() {
 
         if (!ChckBxVerify->isChecked()) return record(resultOk());
         const UploadCheck check = checkUpload(*link, values);
-        record(check.result);
+        record(check.result, 0, check.found);
         showMessage(check.kind, check.text);
     });
 }

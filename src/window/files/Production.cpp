@@ -1,18 +1,23 @@
 // The bulk tab's aids for production work: comparing the connected transmitter with the
-// configuration before an upload, and the production log that records every upload attempt.
+// configuration before an upload, and the production log and the records database that record
+// every upload attempt.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "core/records/ProductionLog.h"
+#include "core/records/RecordStore.h"
 #include "core/session/Upload.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
+#include "window/files/RecordsDialog.h"
 
 namespace vl48 {
 
@@ -94,16 +99,101 @@ void TFrmMain::ChckBxLogClick(bool checked) {
     LblLogFile->setToolTip(QDir::toNativeSeparators(path));
 }
 
+void TFrmMain::ChckBxDbClick(bool checked) {
+    // Like the log's file, the database is chosen once per run.
+    if (checked && !m_records && !chooseDatabase()) ChckBxDb->setChecked(false);
+}
+
+QString TFrmMain::runDatabaseDialog() {
+    QStringList offered{DatabaseAddress::defaultSQLite().text()};
+    const QString fromEnvironment = qEnvironmentVariable("VL48_DB").trimmed();
+    if (!fromEnvironment.isEmpty() && !offered.contains(fromEnvironment))
+        offered << fromEnvironment;
+    // As with the file dialogs, line errors wait until the handler that asked has returned.
+    HandlerScope scope(*this);
+    if (databaseDialogHook) return databaseDialogHook(offered);
+    bool ok = false;
+    const QString text = QInputDialog::getItem(
+        this, QCoreApplication::translate("TFrmMain", "Databáze záznamů"),
+        QCoreApplication::translate("TFrmMain",
+                                    "Databáze (sqlite:SOUBOR nebo "
+                                    "postgresql://UŽIVATEL@SERVER[:PORT]/DATABÁZE):"),
+        offered, 0, true, &ok);
+    return ok ? text : QString();
+}
+
+bool TFrmMain::chooseDatabase() {
+    const QString text = runDatabaseDialog().trimmed();
+    if (text.isEmpty()) return false;
+    QString problem;
+    const std::optional<DatabaseAddress> address = DatabaseAddress::parse(text, &problem);
+    std::unique_ptr<RecordStore> store = address ? RecordStore::open(*address, problem) : nullptr;
+    if (!store) {
+        showMessage(MsgKind::Error,
+                    QCoreApplication::translate("TFrmMain", "Databázi %1 nelze použít (%2).")
+                        .arg(text, problem));
+        return false;
+    }
+    m_records = std::move(store);
+    LblDbName->setText(m_records->address().text());
+    LblDbName->setToolTip(m_records->address().text());
+    tellRecordsWaiting();
+    return true;
+}
+
+void TFrmMain::tellRecordsWaiting() {
+    const QString problem = m_records->serverProblem();
+    if (problem.isEmpty() || m_toldRecordsWaiting) {
+        m_toldRecordsWaiting = !problem.isEmpty();
+        return;
+    }
+    // Nothing is lost and programming goes on, so one box per outage is enough.
+    m_toldRecordsWaiting = true;
+    showMessage(MsgKind::Information,
+                QCoreApplication::translate("TFrmMain",
+                                            "Server databáze %1 není dostupný (%2). Záznamy "
+                                            "čekají na tomto pracovišti a odejdou, jakmile bude "
+                                            "server dostupný.")
+                    .arg(m_records->address().text(), problem));
+}
+
+void TFrmMain::MRecordsShowClick() {
+    if (!m_records && !chooseDatabase()) return;
+    if (!RecordsDlg) RecordsDlg = new TRecordsDlg(*m_records, this);
+    RecordsDlg->search();
+    RecordsDlg->show();
+    RecordsDlg->raise();
+    RecordsDlg->activateWindow();
+}
+
 bool TFrmMain::productionLogReady(const ConfigFileValues& values) {
-    if (!ChckBxLog->isChecked()) return true;
-    const QString problem = ProductionLog(m_logPath).prepare(uploadRecord(values, m_unit, {}));
-    if (problem.isEmpty()) return true;
-    showMessage(MsgKind::Error, (QCoreApplication::translate(
-                                     "TFrmMain",
-                                     "Výrobní protokol %1 nelze zapsat (%2). Konfigurace nebyla "
-                                     "nahrána."))
-                                    .arg(QDir::toNativeSeparators(m_logPath), problem));
-    return false;
+    m_unitRecord.reset();
+    if (ChckBxLog->isChecked()) {
+        const QString problem = ProductionLog(m_logPath).prepare(uploadRecord(values, m_unit, {}));
+        if (!problem.isEmpty()) {
+            showMessage(MsgKind::Error,
+                        (QCoreApplication::translate(
+                             "TFrmMain",
+                             "Výrobní protokol %1 nelze zapsat (%2). Konfigurace nebyla "
+                             "nahrána."))
+                            .arg(QDir::toNativeSeparators(m_logPath), problem));
+            return false;
+        }
+    }
+    if (!ChckBxDb->isChecked() || !m_records) return true;
+    UnitRecord record;
+    record.log = uploadRecord(values, m_unit, {});
+    record.written = recordValues(values);
+    if (const QString problem = m_records->begin(record); !problem.isEmpty()) {
+        showMessage(MsgKind::Error,
+                    QCoreApplication::translate("TFrmMain",
+                                                "Záznam nelze uložit do databáze %1 (%2). "
+                                                "Konfigurace nebyla nahrána.")
+                        .arg(m_records->address().text(), problem));
+        return false;
+    }
+    m_unitRecord = std::move(record);
+    return true;
 }
 
 ProductionRecord TFrmMain::uploadRecord(const ConfigFileValues& values,
@@ -132,14 +222,31 @@ ProductionRecord TFrmMain::uploadRecord(const ConfigFileValues& values,
 }
 
 void TFrmMain::logUpload(const ConfigFileValues& values, const std::optional<ConnectedUnit>& unit,
-                         const QString& result) {
-    if (!ChckBxLog->isChecked()) return;
-    const QString problem = ProductionLog(m_logPath).append(uploadRecord(values, unit, result));
-    if (problem.isEmpty()) return;
-    showMessage(MsgKind::Error,
-                (QCoreApplication::translate(
-                     "TFrmMain", "Nahrání nebylo zapsáno do výrobního protokolu %1 (%2)."))
-                    .arg(QDir::toNativeSeparators(m_logPath), problem));
+                         const QString& result, int failedStep,
+                         const std::optional<ConfigFileValues>& readBack) {
+    if (ChckBxLog->isChecked()) {
+        const QString problem = ProductionLog(m_logPath).append(uploadRecord(values, unit, result));
+        if (!problem.isEmpty())
+            showMessage(MsgKind::Error,
+                        (QCoreApplication::translate(
+                             "TFrmMain", "Nahrání nebylo zapsáno do výrobního protokolu %1 (%2)."))
+                            .arg(QDir::toNativeSeparators(m_logPath), problem));
+    }
+    // The record begun for this upload, and only that one: the box may have been turned off
+    // since, but the unit's attempt is in the database and wants its outcome.
+    if (!m_unitRecord) return;
+    UnitRecord record = std::move(*m_unitRecord);
+    m_unitRecord.reset();
+    record.log.result = result;
+    record.failedStep = failedStep;
+    if (readBack) record.readBack = recordValues(*readBack);
+    if (const QString problem = m_records->complete(record); !problem.isEmpty())
+        showMessage(MsgKind::Error,
+                    QCoreApplication::translate("TFrmMain",
+                                                "Výsledek nahrání nebyl uložen do databáze %1 "
+                                                "(%2).")
+                        .arg(m_records->address().text(), problem));
+    tellRecordsWaiting();
 }
 
 void TFrmMain::bulkFileUsed(const QString& path, const ConfigFileValues& values) {
@@ -150,6 +257,8 @@ void TFrmMain::bulkFileUsed(const QString& path, const ConfigFileValues& values)
 void TFrmMain::connectProductionHandlers() {
     connect(BtnCompareConf, &QPushButton::clicked, this, &TFrmMain::BtnCompareConfClick);
     connect(ChckBxLog, &QCheckBox::clicked, this, &TFrmMain::ChckBxLogClick);
+    connect(ChckBxDb, &QCheckBox::clicked, this, &TFrmMain::ChckBxDbClick);
+    connect(MRecordsShow, &QAction::triggered, this, &TFrmMain::MRecordsShowClick);
     // A mark stands for the value it was made against: any change of that value takes it away.
     const auto clear = [this] { clearCompareMarks(); };
     for (int i = 0; i < ConfigFieldCount; ++i) {

@@ -1,0 +1,56 @@
+// The records of the database in use, as the menu's "Records…" shows them: a selection by
+// identifier and dates, one row per attempt, oldest first, and a unit's history from its row.
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "core/records/RecordStore.h"
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace vl48 {
+
+class TRecordsDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The store is the window's for the run and outlives the dialog.
+    TRecordsDlg(RecordStore& store, QWidget* parent);
+
+    // The columns before the thirteen values.
+    enum Column { ColTime, ColBench, ColPort, ColIdentifier, ColResult, ColFile, ColValues };
+
+    // Lists what the filter fields select; a database that cannot be read says why below.
+    void search();
+    // The selected row's unit, every attempt at any date.
+    void showHistory();
+
+    QLineEdit* EdtIdentifier = nullptr;
+    QCheckBox* ChckBxSince = nullptr;
+    QDateEdit* DtSince = nullptr;
+    QCheckBox* ChckBxUntil = nullptr;
+    QDateEdit* DtUntil = nullptr;
+    QPushButton* BtnSearch = nullptr;
+    QTableWidget* TblRecords = nullptr;
+    QLabel* LblRecordsStatus = nullptr;
+    QPushButton* BtnHistory = nullptr;
+    QPushButton* BtnClose = nullptr;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void retranslate();
+    void showStatus();
+    QLabel* m_identifierCaption = nullptr;
+    RecordStore& m_store;
+    std::vector<UnitRecord> m_shown;
+    QString m_problem;  // why the last search found nothing to show, empty when it could read
+};
+
+}  // namespace vl48
