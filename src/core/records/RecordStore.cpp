@@ -739,7 +739,14 @@ private:
         db.setPort(m_address.port);
         db.setUserName(m_address.user);
         db.setDatabaseName(m_address.name);
-        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(ConnectTimeoutS));
+        // Bounded waits: a server that does not answer the connection, a network that goes
+        // while a record is on its way (unacknowledged data gives up after 5 s instead of the
+        // system's many minutes), a statement held up on the server.
+        db.setConnectOptions(
+            QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=5;"
+                           "keepalives_interval=2;keepalives_count=2;tcp_user_timeout=5000;"
+                           "options='-c statement_timeout=5000'")
+                .arg(ConnectTimeoutS));
         if (!db.open()) {
             failure = failureOf(db.lastError());
             return false;
