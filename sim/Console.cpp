@@ -114,6 +114,10 @@ const std::vector<Console::Entry>& Console::commands() {
          "hold the tool's writes (they stay pending) or let\nthem go"},
         {"jumper", &C::jumper, Take::Words, 1, 1, true, "jumper on|off",
          "fit or remove the write-enable jumper"},
+        {"meter", &C::meter, Take::Words, 1, 1, false, "meter KIND|plug",
+         "the meter's next query goes unanswered (noreply),\n"
+         "gets #?!garbage (garbage) or pulls its cable\n"
+         "(unplug); plug puts the meter back (with --meter)"},
         {"log", &C::log, Take::Words, 0, 0, false, "log",
          "print the requests received so far, then forget them"},
         {"help", &C::help, Take::Words, 0, kAny, false, "help", "this text"},
@@ -390,6 +394,28 @@ void Console::jumper(const Args& args) {
     sim_.setWriteEnabled(args[0] == "on");
     say(args[0] == "on" ? "jumper fitted: writes are stored"
                         : "jumper removed: writes are acknowledged but not stored");
+}
+
+void Console::meter(const Args& args) {
+    static const std::vector<std::pair<std::string, MeterFault>> kinds = {
+        {"noreply", MeterFault::NoReply},
+        {"garbage", MeterFault::Garbage},
+        {"unplug", MeterFault::Unplug},
+    };
+    if (sim_.meterLinkPath().empty()) {
+        return bad("meter: there is none (start with --meter PATH)");
+    }
+    if (args[0] == "plug") {
+        sim_.meterPlug();
+        return say("meter plugged in: " + sim_.meterLinkPath());
+    }
+    const auto kind =
+        std::find_if(kinds.begin(), kinds.end(), [&](const auto& k) { return k.first == args[0]; });
+    if (kind == kinds.end()) {
+        return bad("meter noreply|garbage|unplug|plug");
+    }
+    sim_.meterFault(kind->second);
+    say("meter fault armed for the next query: " + kind->first);
 }
 
 void Console::log(const Args&) {

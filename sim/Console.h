@@ -44,6 +44,7 @@ private:
     void lineError(const Args& args);
     void stall(const Args& args);
     void jumper(const Args& args);
+    void meter(const Args& args);
     void log(const Args& args);
     void help(const Args& args);
     void quit(const Args& args);

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <iomanip>
 #include <ostream>
@@ -48,6 +50,37 @@ std::optional<std::pair<int, int>> parseTurnaround(const std::string& text) {
         return std::nullopt;
     }
     return std::make_pair(static_cast<int>(*ms), static_cast<int>(*jitter));
+}
+
+namespace {
+
+// A percentage as people type it, in the C locale whatever the process's is.
+std::optional<double> parsePercent(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
+        !std::isfinite(value) || std::fabs(value) > 50) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::pair<double, double>> parseOutputError(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto gain = parsePercent(std::string_view(text).substr(0, colon));
+    const auto offset = parsePercent(std::string_view(text).substr(colon + 1));
+    if (!gain || !offset) {
+        return std::nullopt;
+    }
+    return std::make_pair(*gain, *offset);
 }
 
 // "55AA", "55 AA" or "55:aa".

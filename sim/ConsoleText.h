@@ -17,6 +17,8 @@ namespace vl48sim {
 std::optional<long long> parseNumber(const std::string& text, long long min, long long max);
 // "MS" or "MS:JITTER", milliseconds each (0..60000).
 std::optional<std::pair<int, int>> parseTurnaround(const std::string& text);
+// "GAIN:OFFSET", percent each (-50..50), e.g. "0.3:0.2" or "-0.1:0".
+std::optional<std::pair<double, double>> parseOutputError(const std::string& text);
 // "55AA", "55 AA" or "55:aa".
 std::optional<std::vector<uint8_t>> parseHex(const std::string& text);
 // "55 AA".

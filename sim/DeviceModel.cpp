@@ -4,6 +4,17 @@
 
 namespace vl48sim {
 
+namespace {
+
+// The factory's codes for both ends of each output: where an ideal unit puts out exactly 0 and
+// 20 mA, 0 and 10 V.
+constexpr double kIdealCurrentZero = 1640, kIdealCurrentEnd = 16380;
+constexpr double kIdealVoltageZero = 10, kIdealVoltageEnd = 16000;
+constexpr double kCurrentFullScale = 20.0;  // mA
+constexpr double kVoltageFullScale = 10.0;  // V
+
+}  // namespace
+
 DeviceModel::DeviceModel() { resetMemory(); }
 
 uint8_t DeviceModel::byte(int address) const { return mem_[static_cast<size_t>(address & 0xFF)]; }
@@ -85,6 +96,28 @@ int32_t DeviceModel::milliVoltValue() const {
         return 10913;  // a PT100 at 23.45 degC: 109.13 ohm
     }
     return 0;
+}
+
+double DeviceModel::outputCurrentmA(uint16_t code) const {
+    const double ideal =
+        kCurrentFullScale * (code - kIdealCurrentZero) / (kIdealCurrentEnd - kIdealCurrentZero);
+    const double out =
+        ideal * (1 + outputGainPercent / 100) + outputOffsetPercent / 100 * kCurrentFullScale;
+    return std::max(out, 0.0);
+}
+
+double DeviceModel::outputVolts(uint16_t code) const {
+    const double ideal =
+        kVoltageFullScale * (code - kIdealVoltageZero) / (kIdealVoltageEnd - kIdealVoltageZero);
+    return ideal * (1 + outputGainPercent / 100) + outputOffsetPercent / 100 * kVoltageFullScale;
+}
+
+double DeviceModel::outputCurrentmANow() const {
+    return outputCurrentmA(outputDriven ? outputCode : word(kCellCurrentZero));
+}
+
+double DeviceModel::outputVoltsNow() const {
+    return outputVolts(outputDriven ? outputCode : word(kCellVoltageZero));
 }
 
 uint16_t DeviceModel::adcValue(uint16_t configuration) const {

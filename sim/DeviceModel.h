@@ -20,6 +20,10 @@ constexpr int kCellNoteLength = 88;
 constexpr int kCellNoteText = 90;
 // The note text area ends where the calibration block starts (cell 134).
 constexpr size_t kNoteCapacity = 134 - kCellNoteText;
+// Converter codes of the current output's 0 mA and the voltage output's 0 V, used while the
+// output is not driven.
+constexpr int kCellCurrentZero = 134;
+constexpr int kCellVoltageZero = 142;
 
 struct DeviceModel {
     DeviceModel();
@@ -36,6 +40,15 @@ struct DeviceModel {
     int32_t milliVoltValue() const;
     uint16_t adcValue(uint16_t configuration) const;
 
+    // The analogue output for a converter code, with the unit's own error and without any
+    // measurement noise. A current output cannot go below 0 mA; a voltage output can go negative.
+    double outputCurrentmA(uint16_t code) const;
+    double outputVolts(uint16_t code) const;
+    // What the output puts out now: at the driven code, or released, at the zero code of the
+    // current or voltage output.
+    double outputCurrentmANow() const;
+    double outputVoltsNow() const;
+
     Identity identity;
     Readings readings;
     bool writeEnabled = true;
@@ -43,6 +56,8 @@ struct DeviceModel {
     bool outputDriven = false;
     uint16_t outputCode = 0;
     std::vector<uint16_t> driveLog;
+    double outputGainPercent = 0.3;    // of the ideal output
+    double outputOffsetPercent = -0.2;  // of full scale
 
 private:
     std::array<uint8_t, 256> mem_{};

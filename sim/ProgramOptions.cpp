@@ -33,7 +33,14 @@ const ProgramOption kOptions[] = {
     {"pace", nullptr, nullptr, "real line timing: 4800 baud each way"},
     {"turnaround", nullptr, "MS[:JITTER]",
      "pause before every reply: MS plus a random 0..JITTER ms\n(default 5:3)"},
-    {"seed", nullptr, "N", "seed of the random jitter and filler, for repeatable runs"},
+    {"seed", nullptr, "N",
+     "seed of the random jitter, filler and meter noise, for\nrepeatable runs"},
+    {"output-error", nullptr, "GAIN:OFFSET",
+     "the unit's output error to trim out, in percent: gain of\n"
+     "the output, offset of full scale (default 0.3:-0.2; 0:0 is\nan ideal unit)"},
+    {"meter", nullptr, "PATH",
+     "a reference multimeter on the unit's output, on a second\n"
+     "pseudo-terminal linked at PATH (SCPI: *IDN?,\nMEAS:CURR:DC?, MEAS:VOLT:DC?)"},
     {"jumper-off", nullptr, nullptr,
      "write-enable jumper removed: writes are acknowledged, not stored"},
     {"help", "h", nullptr, "this text"},
@@ -135,6 +142,26 @@ ProgramArgs takeValues(const QCommandLineParser& parser) {
     if (isSet("seed")) {
         args.options.seed = static_cast<uint32_t>(number(parser, "seed", 0, UINT32_MAX));
     }
+    if (isSet("output-error")) {
+        const auto error =
+            parseOutputError(parser.value(QStringLiteral("output-error")).toStdString());
+        if (!error) {
+            fail("bad value for --output-error (GAIN:OFFSET in percent, -50..50 each)");
+        }
+        args.options.outputGainPercent = error->first;
+        args.options.outputOffsetPercent = error->second;
+    }
+    if (isSet("meter")) {
+        args.options.meterLinkPath =
+            parser.value(QStringLiteral("meter")).toLocal8Bit().toStdString();
+        if (args.options.meterLinkPath.empty()) {
+            fail("bad value for --meter (a path)");
+        }
+        // One link cannot lead to both terminals.
+        if (args.options.meterLinkPath == args.options.linkPath) {
+            fail("--meter needs a path of its own, not the port's");
+        }
+    }
     args.jumperOff = isSet("jumper-off");
     return args;
 }
@@ -144,7 +171,8 @@ ProgramArgs takeValues(const QCommandLineParser& parser) {
 void printUsage(std::ostream& out) {
     out << "usage: vl48-sim [options]\n"
            "Simulates a VL48 transmitter on a pseudo-terminal. The first output line is the port\n"
-           "to open (a stable link that survives unplug/plug).\n"
+           "to open (a stable link that survives unplug/plug); with --meter, the second line is\n"
+           "the meter's.\n"
            "\n"
            "options:\n";
     printOptions(out);

@@ -5,10 +5,13 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <random>
 
 #include "CommandTable.h"
 #include "DeviceModel.h"
 #include "FaultPlan.h"
+#include "Meter.h"
+#include "MeterHost.h"
 #include "PtyHost.h"
 
 namespace vl48sim {
@@ -24,13 +27,25 @@ std::string publishedDir() {
     return dir;
 }
 
-// The unit behind the line: device model, faults and the log, all guarded by m, which the host
-// takes for its own state too.
-struct Simulator::Impl final : PtyHost::Unit {
+namespace {
+
+// A sequence of its own, so that measuring does not shift the turnarounds drawn after it.
+uint32_t meterSeed(const Options& options) {
+    return options.seed ? *options.seed ^ 0x85EBCA6Bu : std::random_device{}();
+}
+
+}  // namespace
+
+// The unit behind the line and the meter on its output: device model, faults and the logs, all
+// guarded by m, which the hosts take for their own state too.
+struct Simulator::Impl final : PtyHost::Unit, MeterHost::Instrument {
     using Clock = std::chrono::steady_clock;
 
-    explicit Impl(const Options& options) : host(options, m, *this) {
+    explicit Impl(const Options& options)
+        : meter(meterSeed(options)), host(options, m, *this), meterHost(options, m, *this) {
         device.identity = options.identity;
+        device.outputGainPercent = options.outputGainPercent;
+        device.outputOffsetPercent = options.outputOffsetPercent;
     }
 
     std::optional<Fault> received(const uint8_t* frame, bool crcOk) override {
@@ -57,23 +72,40 @@ struct Simulator::Impl final : PtyHost::Unit {
     // Without the cable nobody keeps the output at a calibration value.
     void pulledOut() override { device.outputDriven = false; }
 
+    MeterHost::Reply request(const std::string& line) override {
+        return meter.answer(line, device);
+    }
+
     mutable std::mutex m;
     mutable std::condition_variable cv;
     DeviceModel device;
     std::vector<LoggedFrame> log;
     size_t replies = 0;
     FaultPlan faults;
-    // Last, so that it goes first: its thread calls into the members above.
+    MeterInstrument meter;
+    // Last, so that they go first: their threads call into the members above.
     PtyHost host;
+    MeterHost meterHost;
 };
 
 Simulator::Simulator(Options options) : d(std::make_unique<Impl>(options)) {}
 
 Simulator::~Simulator() { stop(); }
 
-void Simulator::start() { d->host.start(); }
+void Simulator::start() {
+    d->host.start();
+    try {
+        d->meterHost.start();
+    } catch (...) {
+        d->host.stop();  // half a bench is no bench
+        throw;
+    }
+}
 
-void Simulator::stop() { d->host.stop(); }
+void Simulator::stop() {
+    d->meterHost.stop();
+    d->host.stop();
+}
 
 const std::string& Simulator::linkPath() const { return d->host.linkPath(); }
 
@@ -173,7 +205,10 @@ void Simulator::clearFaults() {
 
 void Simulator::sendStray(const std::vector<uint8_t>& bytes) { d->host.sendStray(bytes); }
 
-void Simulator::setTurnaround(int ms, int jitterMs) { d->host.setTurnaround(ms, jitterMs); }
+void Simulator::setTurnaround(int ms, int jitterMs) {
+    d->host.setTurnaround(ms, jitterMs);
+    d->meterHost.setTurnaround(ms);
+}
 
 void Simulator::setStreaming(bool on) { d->host.setStreaming(on); }
 
@@ -182,6 +217,43 @@ void Simulator::raiseLineError(LineError error, int count) { d->host.raiseLineEr
 std::string Simulator::lineStatusPath() const { return d->host.lineStatusPath(); }
 
 void Simulator::setWritesStalled(bool stalled) { d->host.setWritesStalled(stalled); }
+
+void Simulator::setOutputError(double gainPercent, double offsetPercent) {
+    std::lock_guard lk(d->m);
+    d->device.outputGainPercent = gainPercent;
+    d->device.outputOffsetPercent = offsetPercent;
+}
+
+double Simulator::outputCurrentmA(uint16_t code) const {
+    std::lock_guard lk(d->m);
+    return d->device.outputCurrentmA(code);
+}
+
+double Simulator::outputVolts(uint16_t code) const {
+    std::lock_guard lk(d->m);
+    return d->device.outputVolts(code);
+}
+
+const std::string& Simulator::meterLinkPath() const { return d->meterHost.linkPath(); }
+
+void Simulator::meterFault(MeterFault fault) {
+    std::lock_guard lk(d->m);
+    d->meter.arm(fault);
+}
+
+void Simulator::meterPlug() { d->meterHost.plug(); }
+
+bool Simulator::meterPlugged() const { return d->meterHost.plugged(); }
+
+std::vector<std::string> Simulator::meterRequests() const {
+    std::lock_guard lk(d->m);
+    return d->meter.log();
+}
+
+void Simulator::clearMeterLog() {
+    std::lock_guard lk(d->m);
+    d->meter.clearLog();
+}
 
 std::vector<LoggedFrame> Simulator::requests() const {
     std::lock_guard lk(d->m);

@@ -73,7 +73,7 @@ public:
     void clearFaults();
     void sendStray(const std::vector<uint8_t>& bytes);  // bytes on the line now, unasked
 
-    // Line timing, changeable while serving; applies from the next reply on.
+    // Line timing, changeable while serving; applies from the next reply on (the meter's too).
     void setTurnaround(int ms, int jitterMs = 0);
 
     // Another device talking on the port: while on, filler bytes go out without pause at the
@@ -91,6 +91,29 @@ public:
     // Suspends the slave's output: the tool's writes find no room (EAGAIN) and stay pending until
     // released. Unplugging while stalled works; every plug starts unstalled.
     void setWritesStalled(bool stalled);
+
+    // The analogue output, as the reference meter finds it: for a converter code, with the unit's
+    // own error (see Options), noise-free. The meter measures it at the driven code, or while
+    // released at the zero code in cell 134 (current) or 142 (voltage). A current output
+    // cannot go below 0 mA; a voltage output can go negative.
+    void setOutputError(double gainPercent, double offsetPercent);
+    double outputCurrentmA(uint16_t code) const;
+    double outputVolts(uint16_t code) const;
+
+    // The reference multimeter, on a pseudo-terminal of its own (Options::meterLinkPath; empty:
+    // no meter, and the calls below change nothing the tool can see). It answers SCPI lines:
+    // *IDN?, MEAS:CURR:DC? (amperes) and MEAS:VOLT:DC? (volts), after the turnaround (5 ms
+    // while that is 0). meterFault applies to the next query, a line with '?': commands
+    // without one have nothing to lose. After MeterFault::Unplug, meterPlug() puts the meter
+    // back under the same link; while plugged it does nothing. Unplugging the transmitter
+    // leaves the meter alone.
+    const std::string& meterLinkPath() const;
+    void meterFault(MeterFault fault);
+    void meterPlug();
+    bool meterPlugged() const;
+    // Every request line the meter received, without its line end, in order.
+    std::vector<std::string> meterRequests() const;
+    void clearMeterLog();
 
     // Log of every complete 7-byte request received, in order.
     std::vector<LoggedFrame> requests() const;

@@ -78,12 +78,26 @@ struct Options {
     bool pace = false;
     int turnaroundMs = 0;        // pause before every reply, applied with or without pace
     int turnaroundJitterMs = 0;  // plus a uniform random 0..jitter ms, drawn for every reply
-    // Seed of the turnaround jitter and of the streaming filler; unset: different every run.
+    // Seed of the turnaround jitter, the streaming filler and the meter's noise; unset: different
+    // every run.
     std::optional<uint32_t> seed;
+    // The unit's own output error, so that the factory codes need trimming: gain in percent of
+    // the ideal output, offset in percent of full scale (20 mA, 10 V). 0 and 0: an ideal unit.
+    double outputGainPercent = 0.3;
+    double outputOffsetPercent = -0.2;
+    // Path of the stable link to the reference multimeter's pseudo-terminal. Empty: no meter.
+    std::string meterLinkPath;
 };
 
 // Line-status conditions a real serial driver counts. A pseudo-terminal has no such counters, so
 // the simulator keeps them in a side file (see Simulator::lineStatusPath()).
 enum class LineError { Frame, Overrun, Parity, Break, BufferOverrun };
+
+// How the reference multimeter misbehaves on the next query (a request line with '?').
+enum class MeterFault {
+    NoReply,  // the query goes unanswered
+    Garbage,  // "#?!garbage" instead of the answer
+    Unplug,   // its cable goes instead of the answer: the tool sees the meter's device vanish
+};
 
 }  // namespace vl48sim

@@ -1,6 +1,6 @@
 // vl48-sim: a simulated VL48 transmitter on a pseudo-terminal, for trying the configuration tool
-// without hardware. The first line of output is the port to open; commands on stdin play with
-// the cable, the memory and the line.
+// without hardware. The first line of output is the port to open (the second, with --meter, the
+// reference meter's); commands on stdin play with the cable, the memory and the line.
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -131,6 +131,10 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 
     std::cout << sim.linkPath() << std::endl;
+    // Scripts take the first line for the port; the meter's link, if any, comes next.
+    if (!sim.meterLinkPath().empty()) {
+        std::cout << sim.meterLinkPath() << std::endl;
+    }
     std::cout << "vl48-sim: type " << args.options.identity.deviceType << " unit on "
               << sim.slavePath() << (args.options.pace ? ", paced" : "") << ", turnaround "
               << args.options.turnaroundMs << "+0.." << args.options.turnaroundJitterMs << " ms"

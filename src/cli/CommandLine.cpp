@@ -49,6 +49,30 @@ const QList<QCommandLineOption>& allOptions() {
         {QStringLiteral("csv"),
          QStringLiteral("The records as CSV: the production log's columns, the bench, the values "
                         "written and those read back.")},
+        {QStringLiteral("meter"),
+         QStringLiteral("The reference multimeter's serial port (SCPI, 9600 baud 8N1, line end "
+                        "LF); without it, each reading is asked on the terminal."),
+         QStringLiteral("METERPORT")},
+        {QStringLiteral("meter-baud"), QStringLiteral("The meter's baud rate (default 9600)."),
+         QStringLiteral("BAUD")},
+        {QStringLiteral("meter-query"),
+         QStringLiteral("The meter's measurement query (default MEAS:CURR:DC? or "
+                        "MEAS:VOLT:DC?)."),
+         QStringLiteral("QUERY")},
+        {QStringLiteral("tolerance"),
+         QStringLiteral("A point passes within this % of full scale (default 0.05)."),
+         QStringLiteral("PCT")},
+        {QStringLiteral("settle"),
+         QStringLiteral("Milliseconds from driving a point to reading it (default 300)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("points"),
+         QStringLiteral("The points of a check in mA or V, separated by commas (default 4,8,12,"
+                        "16,20 or 0,2.5,5,7.5,10)."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("panel"),
+         QStringLiteral("Store the trimmed codes as the service panel does (default) or as the "
+                        "correction panel does, within 48 codes of the calibration copy."),
+         QStringLiteral("service|correction")},
         {QStringLiteral("pending"),
          QStringLiteral("The records kept on this bench that its server has not received yet "
                         "(after one more attempt to send them).")},
@@ -72,12 +96,20 @@ const QList<QCommandLineOption>& allOptions() {
     return options;
 }
 
+// check-output's and trim-output's --output names the analogue output, not read's file: an option
+// of its own under the same name, given only to those commands.
+const QCommandLineOption OutputKindOption(QStringLiteral("output"),
+                                          QStringLiteral("The analogue output: current or "
+                                                         "voltage."),
+                                          QStringLiteral("current|voltage"));
+
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
                                     QStringLiteral("Show this help."));
 const QCommandLineOption VersionOption(QStringLiteral("version"),
                                        QStringLiteral("Show the program's version."));
 
 QCommandLineOption option(const QString& name) {
+    if (name == QLatin1String("output-kind")) return OutputKindOption;
     for (const QCommandLineOption& o : allOptions())
         if (o.names().contains(name)) return o;
     Q_UNREACHABLE();
@@ -148,6 +180,28 @@ const std::vector<Command>& commands() {
          {QStringLiteral("port"), QStringLiteral("every"), QStringLiteral("count")},
          nullptr,
          runMeasure},
+        {"check-output",
+         "check-output -p PORT --output current|voltage [--meter METERPORT] [--tolerance PCT]\n"
+         "         [--points LIST] [--settle MS]",
+         "Drive the analogue output to each point and compare the meter's readings with it: the "
+         "error in % of full scale and pass or fail (exit code 11 when a point fails).",
+         {QStringLiteral("port"), QStringLiteral("output-kind"), QStringLiteral("meter"),
+          QStringLiteral("meter-baud"), QStringLiteral("meter-query"), QStringLiteral("tolerance"),
+          QStringLiteral("points"), QStringLiteral("settle"), QStringLiteral("db"),
+          QStringLiteral("note")},
+         nullptr,
+         runCheckOutput},
+        {"trim-output",
+         "trim-output -p PORT --output current|voltage [--meter METERPORT]\n"
+         "         [--panel service|correction] [--tolerance PCT] [--settle MS]",
+         "Check the output as found, trim its zero and end codes against the meter, store them "
+         "as the panel does and check it as left (exit code 11 when the as-left check fails).",
+         {QStringLiteral("port"), QStringLiteral("output-kind"), QStringLiteral("meter"),
+          QStringLiteral("meter-baud"), QStringLiteral("meter-query"), QStringLiteral("tolerance"),
+          QStringLiteral("points"), QStringLiteral("settle"), QStringLiteral("panel"),
+          QStringLiteral("db"), QStringLiteral("note")},
+         nullptr,
+         runTrimOutput},
         {"history",
          "history IDENT [--db URL]",
          "Every record of one unit, oldest first: when, where and with what it was programmed, "
@@ -184,6 +238,7 @@ const char* const ExitCodesText =
     "  8  the write went through, but the read-back of --verify did not answer\n"
     "  9  stopped by Ctrl+C, SIGTERM or SIGHUP, nothing left half-written\n"
     " 10  the records database cannot be opened or read (history, records)\n"
+    " 11  the output is outside the tolerance (check-output, trim-output as left)\n"
     "130  a second request abandoned a unit half-written\n"
     "A series ends with the code of its first unit that was not programmed, and prints a\n"
     "summary of the units ok, failed and skipped. With --json every outcome is one JSON\n"
@@ -288,6 +343,37 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
         if (!date->isValid())
             return QStringLiteral("--%1 wants a date yyyy-MM-dd").arg(QLatin1String(name));
     }
+    if (command.options.contains(QStringLiteral("output-kind"))) {
+        call.outputKind = parser.value(QStringLiteral("output"));
+        if (call.outputKind.isEmpty())
+            return QStringLiteral("no output given (--output current|voltage)");
+    }
+    call.meter = value("meter");
+    call.meterQuery = value("meter-query");
+    call.panel = value("panel");
+    if (has("meter-baud") && !wholeNumber(value("meter-baud"), call.meterBaud))
+        return QStringLiteral("--meter-baud wants a whole number");
+    if (has("panel") && call.panel != QLatin1String("service") &&
+        call.panel != QLatin1String("correction"))
+        return QStringLiteral("--panel wants service or correction");
+    if (has("tolerance")) {
+        bool ok = false;
+        call.tolerance = value("tolerance").toDouble(&ok);
+        if (!ok || *call.tolerance <= 0 || *call.tolerance > 100)
+            return QStringLiteral("--tolerance wants a percentage above 0");
+    }
+    if (has("settle")) {
+        int ms = 0;
+        if (!wholeNumber(value("settle"), ms) || ms > 60000)
+            return QStringLiteral("--settle wants milliseconds from 1 to 60000");
+        call.settleMs = ms;
+    }
+    if (has("points"))
+        for (const QString& point : value("points").split(QLatin1Char(','))) {
+            bool ok = false;
+            call.points.push_back(point.trimmed().toDouble(&ok));
+            if (!ok) return QStringLiteral("--points wants numbers separated by commas");
+        }
     if (call.csv && parser.isSet(QStringLiteral("json")))
         return QStringLiteral("--csv and --json exclude each other");
     if (has("every")) {

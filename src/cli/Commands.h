@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "Output.h"
 
@@ -28,6 +29,15 @@ struct Invocation {
     QString result, bench;
     bool csv = false;
     bool pending = false;
+    // check-output, trim-output
+    QString outputKind;  // current, voltage
+    QString meter;       // the meter's serial port; empty: typed readings
+    int meterBaud = 0;
+    QString meterQuery;
+    std::optional<double> tolerance;  // % of full scale
+    std::optional<int> settleMs;
+    std::vector<double> points;
+    QString panel;  // service, correction
 };
 
 int runPorts(const Invocation& call, const Output& out);
@@ -39,5 +49,7 @@ int runSeries(const Invocation& call, const Output& out);
 int runMeasure(const Invocation& call, const Output& out);
 int runHistory(const Invocation& call, const Output& out);
 int runRecords(const Invocation& call, const Output& out);
+int runCheckOutput(const Invocation& call, const Output& out);
+int runTrimOutput(const Invocation& call, const Output& out);
 
 }  // namespace vl48cli

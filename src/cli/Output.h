@@ -20,9 +20,10 @@ enum Exit : int {
                        // the unit's record: nothing was written into the unit
     ExitUnlogged = 7,  // the unit was programmed, but its log line or record could not be written
     ExitReadBack = 8,  // the write went through, the read-back of --verify did not answer
-    ExitInterrupted = 9,  // stopped by Ctrl+C, SIGTERM or SIGHUP with nothing left half done
-    ExitDatabase = 10,    // the records database cannot be read (history, records)
-    ExitAbandoned = 130,  // a second request abandoned a unit half-written
+    ExitInterrupted = 9,      // stopped by Ctrl+C, SIGTERM or SIGHUP with nothing left half done
+    ExitDatabase = 10,        // the records database cannot be read (history, records)
+    ExitOutOfTolerance = 11,  // the output is outside the tolerance (check-output, trim-output)
+    ExitAbandoned = 130,      // a second request abandoned a unit half-written
 };
 
 class Output {

@@ -45,7 +45,7 @@ TEST_F(CliRecords, SeriesGoesOnWhileTheServerRestarts) {
     cli.start(VL48_CLI, {"series", "-p", QString::fromStdString(portPath()), file, "--count", "3",
                          "--db", db});
     // After each unit's result, the server's turn, then the next unit under the fixture.
-    const auto after = [&](int unit, const std::function<bool()>& server, uint32_t identifier) {
+    const auto after = [&](int unit, const std::function<bool()>& server, uint16_t identifier) {
         ASSERT_TRUE(waitUntil([&] { return lines.size() == unit; }, 30000)) << err.toStdString();
         ASSERT_TRUE(server());
         sim->setIdentity({11, 1310250312, identifier});
@@ -121,7 +121,9 @@ TEST_F(CliRecords, RefusedDatabaseStopsBeforeAnyFrame) {
         ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     }
     ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
-    if (::geteuid() == 0) ASSERT_EQ(QProcess::execute("chattr", {"+i", readOnly}), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(QProcess::execute("chattr", {"+i", readOnly}), 0);
+    }
     std::vector<Case> cases = {
         {"a read-only file", "sqlite:" + readOnly, "readonly database"},
         {"a folder that is not there", "sqlite:" + dir.filePath("none/records.sqlite"),

@@ -7,9 +7,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -678,4 +681,168 @@ TEST_F(SimTest, MillivoltReadingFollowsTheInputType) {
     readings.milliVolt = -5;
     sim->setReadings(readings);
     EXPECT_EQ(ask(request(249)), reply(249, uint32_t(-5)));
+}
+
+// --- reference meter -------------------------------------------------------------------------
+
+namespace {
+
+constexpr double kCurrentNoiseA = 0.2e-6, kVoltageNoiseV = 0.1e-3;
+
+class SimMeter : public SimTest {
+protected:
+    void SetUp() override {
+        static int count = 0;
+        vl48sim::Options options;
+        options.meterLinkPath = ::testing::TempDir() + "vl48-meter-" + std::to_string(getpid()) +
+                                "-" + std::to_string(count++);
+        options.seed = 11;
+        launch(options);
+        meter = std::make_unique<Port>(sim->meterLinkPath());
+        ASSERT_TRUE(meter->ok()) << sim->meterLinkPath();
+    }
+
+    // One answer line without its LF; empty if none came. answeredAt: when its LF came.
+    std::string query(const std::string& line) {
+        meter->send(Bytes(line.begin(), line.end()));
+        std::string got;
+        for (Bytes c; (c = meter->read(1, 1000ms)).size() == 1;) {
+            if (c[0] == '\n') {
+                answeredAt = meter->arrivals.back();
+                break;
+            }
+            got += static_cast<char>(c[0]);
+        }
+        return got;
+    }
+
+    // The answer in the meter's number format, within the noise of the expected value.
+    std::string expectReading(const std::string& line, double expected, double noise) {
+        const std::string got = query(line);
+        EXPECT_EQ(got.size(), 12u) << line << " -> " << got;
+        EXPECT_TRUE(got.size() == 12 && (got[0] == '+' || got[0] == '-') && got[2] == '.' &&
+                    got[8] == 'E')
+            << got;
+        // Six significant digits add up to half a unit of the last to the noise.
+        EXPECT_NEAR(std::strtod(got.c_str(), nullptr), expected, noise + 5e-6 * std::fabs(expected))
+            << line << " -> " << got;
+        return got;
+    }
+
+    void drive(uint16_t code) {
+        const size_t before = sim->requests().size();
+        port->send(request(42, code));
+        ASSERT_TRUE(sim->waitForRequests(before + 1, 2s));
+    }
+
+    std::unique_ptr<Port> meter;
+    Clock::time_point answeredAt{};
+};
+
+}  // namespace
+
+TEST(SimOutput, ModelFollowsTheFactoryCodesAndTheUnitsError) {
+    vl48sim::Simulator sim;
+    EXPECT_NEAR(sim.outputCurrentmA(1640), 0, 1e-9);  // 0.3 % gain, -0.2 % offset by default:
+    EXPECT_NEAR(sim.outputCurrentmA(1700), 0.04166, 1e-5);  // clipped below 0 mA
+    EXPECT_NEAR(sim.outputCurrentmA(16380), 20.02, 1e-9);
+    struct Case {
+        double gain, offset;
+        uint16_t code;
+        double mA, volts;
+    };
+    const Case cases[] = {
+        {0, 0, 1640, 0, 1.01939},
+        {0, 0, 16380, 20, 10.23765},
+        {0, 0, 16000, 19.48440, 10},
+        {0, 0, 10, 0, 0},  // current clipped at 0 mA
+        {0, -1, 10, 0, -0.1},
+        {0.3, 0.2, 1000, 0, 0.64099},
+        {0.3, 0.2, 16380, 20.1, 10.28836},
+        {-1, 0.5, 9010, 10, 5.62223},
+    };
+    for (const Case& c : cases) {
+        sim.setOutputError(c.gain, c.offset);
+        EXPECT_NEAR(sim.outputCurrentmA(c.code), c.mA, 5e-6)
+            << c.gain << ":" << c.offset << " " << c.code;
+        EXPECT_NEAR(sim.outputVolts(c.code), c.volts, 5e-6)
+            << c.gain << ":" << c.offset << " " << c.code;
+    }
+}
+
+TEST_F(SimMeter, IdentifiesAndMeasuresTheOutputAtTheDrivenCodeOrAtRest) {
+    EXPECT_EQ(query("*IDN?\n"), "VL48SIM,DMM-6,00000001,1.0");
+    EXPECT_EQ(query("SYST:REM\r\n*RST\n*cls\n  *idn?\r\n"), "VL48SIM,DMM-6,00000001,1.0");
+    EXPECT_EQ(sim->meterRequests(),
+              (std::vector<std::string>{"*IDN?", "SYST:REM", "*RST", "*cls", "  *idn?"}));
+    sim->clearMeterLog();
+    EXPECT_TRUE(sim->meterRequests().empty());
+
+    // Released: the zero codes of the memory, -0.2 % of full scale off on this unit (the
+    // current clipped at 0 mA).
+    expectReading("MEAS:CURR:DC?\n", 0, kCurrentNoiseA);
+    expectReading("MEAS:VOLT:DC?\n", -0.02, kVoltageNoiseV);
+    sim->setCell(134, 9000);
+    expectReading("MEAS:CURR:DC?\n", sim->outputCurrentmA(9000) / 1000, kCurrentNoiseA);
+    drive(12000);
+    for (const char* line : {"MEAS:CURR:DC?\n", "measure:current:dc?\r\n", ":MEAS:CURR?\n"}) {
+        expectReading(line, sim->outputCurrentmA(12000) / 1000, kCurrentNoiseA);
+    }
+    expectReading("MEASURE:VOLTAGE:DC?\n", sim->outputVolts(12000), kVoltageNoiseV);
+    drive(0);  // below 0 mA on paper, but a current output cannot, noise or not
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(expectReading("MEAS:CURR:DC?\n", 0, kCurrentNoiseA).front(), '+');
+    }
+    EXPECT_EQ(query("MEAS:RES?\nMEAS:CURR:AC?\n*IDN?\n"), "VL48SIM,DMM-6,00000001,1.0");
+}
+
+TEST_F(SimMeter, ReadingsAreNoisyRepeatableWithTheSeedAndComeAfterTheTurnaround) {
+    drive(9000);
+    std::vector<std::string> readings;
+    for (int i = 0; i < 10; ++i) {
+        const auto sent = Clock::now();
+        readings.push_back(query("MEAS:CURR:DC?\n"));
+        EXPECT_GE(answeredAt - sent, 5ms);
+    }
+    EXPECT_NE(std::count(readings.begin(), readings.end(), readings[0]), 10) << readings[0];
+
+    vl48sim::Options options;
+    options.meterLinkPath = sim->meterLinkPath();
+    options.seed = 11;
+    options.turnaroundMs = 60;
+    meter.reset();
+    launch(options);
+    meter = std::make_unique<Port>(sim->meterLinkPath());
+    drive(9000);
+    for (const std::string& earlier : readings) {
+        const auto sent = Clock::now();
+        EXPECT_EQ(query("MEAS:CURR:DC?\n"), earlier);
+        EXPECT_GE(answeredAt - sent, 60ms);
+    }
+}
+
+TEST_F(SimMeter, FaultsHitTheNextQueryOnly) {
+    const std::string idn = "VL48SIM,DMM-6,00000001,1.0";
+    sim->meterFault(vl48sim::MeterFault::NoReply);
+    EXPECT_EQ(query("*RST\nMEAS:CURR:DC?\n*IDN?\n"), idn);  // nothing for the measurement
+    sim->meterFault(vl48sim::MeterFault::Garbage);
+    EXPECT_EQ(query("SYST:REM\nMEAS:VOLT:DC?\n"), "#?!garbage");
+    EXPECT_EQ(query("*IDN?\n"), idn);
+
+    const std::string link = sim->meterLinkPath();
+    sim->meterFault(vl48sim::MeterFault::Unplug);
+    EXPECT_EQ(query("MEAS:CURR:DC?\n*IDN?\n"), "");
+    EXPECT_TRUE(meter->hungUp());
+    EXPECT_FALSE(sim->meterPlugged());
+    EXPECT_FALSE(linkExists(link));
+    EXPECT_EQ(sim->meterRequests().back(), "MEAS:CURR:DC?");
+    EXPECT_EQ(ask(kIdentify), kIdentifyReply11);  // the transmitter goes on
+
+    sim->meterPlug();
+    EXPECT_TRUE(sim->meterPlugged());
+    meter = std::make_unique<Port>(link);
+    ASSERT_TRUE(meter->ok());
+    EXPECT_EQ(query("*IDN?\n"), idn);
+    sim->stop();
+    EXPECT_FALSE(linkExists(link));
 }

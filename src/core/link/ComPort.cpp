@@ -140,7 +140,7 @@ void TComPort::setActive(bool active) {
     if (m_port.isOpen()) m_port.close();
 
     m_port.setPortName(m_deviceName);
-    m_port.setBaudRate(BaudRate);
+    m_port.setBaudRate(m_baudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
@@ -375,6 +375,32 @@ void TComPort::PortRead(uint8_t* buffer, int n) {
         }
     }
     failOnLineStatus();
+}
+
+QByteArray TComPort::PortReadLine(int timeoutMs, int maxBytes) {
+    requireOpen();
+    failOnLineStatus();
+    QDeadlineTimer deadline(timeoutMs);
+    QByteArray line;
+    char c = 0;
+    for (;;) {
+        while (m_port.bytesAvailable() > 0 && m_port.getChar(&c)) {
+            if (c == '\n') {
+                if (line.endsWith('\r')) line.chop(1);
+                failOnLineStatus();
+                return line;
+            }
+            if (line.size() >= maxBytes)
+                throw EComError(QStringLiteral("the answer is longer than %1 bytes").arg(maxBytes));
+            line += c;
+        }
+        if (!m_open) raiseLost();
+        if (deadline.hasExpired()) throw EComError(QString::fromLatin1(TimeoutText));
+        if (!m_port.waitForReadyRead(int(deadline.remainingTime()))) {
+            if (!m_open) raiseLost();
+            m_port.clearError();
+        }
+    }
 }
 
 bool TComPort::PortWaitInput(int ms) {

@@ -72,6 +72,9 @@ public:
 
     QString DeviceName() const { return m_deviceName; }
     void setDeviceName(const QString& name);
+    // The transmitter's 4800 baud unless set otherwise before opening (a reference meter on the
+    // same port object talks at its own rate); always 8 data bits, no parity, one stop bit.
+    void setBaudRate(int baud) { m_baudRate = baud; }
 
     bool Active() const { return m_open; }
     void setActive(bool active);
@@ -83,6 +86,10 @@ public:
     void PortRead(uint8_t* buffer, int n);
     // How many bytes the last PortRead took, also when it failed (for the trace).
     int lastReadCount() const { return m_lastReadCount; }
+    // A line of text up to its LF (not included, a CR before it dropped), for instruments that
+    // answer in lines: waits at most `timeoutMs` in all, and takes at most `maxBytes`, so that a
+    // peer sending without end cannot hold the program. Raises the time-out or the lost device.
+    QByteArray PortReadLine(int timeoutMs, int maxBytes = 256);
     // Throws away whatever has arrived unasked, without waiting for more; returns how many bytes
     // that was.
     qint64 PortDiscardInput();
@@ -125,6 +132,7 @@ private:
 
     QSerialPort m_port;
     QString m_deviceName = QStringLiteral("COM1");
+    int m_baudRate = BaudRate;
     bool m_open = false;
     // Bumped at every open, so that a report queued for an earlier device is dropped.
     quint64 m_generation = 0;

@@ -187,8 +187,48 @@ const std::vector<Migration>& migrations() {
           QStringLiteral("CREATE INDEX unit_records_identifier ON unit_records (identifier, "
                          "time_utc)"),
           QStringLiteral("CREATE INDEX unit_records_time ON unit_records (time_utc)")}},
+        // Calibrations: the procedure, its reference and its tables as found and as left.
+        {2,
+         {QStringLiteral("CREATE TABLE calibration_records (\n"
+                         "  record_id TEXT PRIMARY KEY,\n"
+                         "  time TEXT NOT NULL,\n"
+                         "  time_utc TEXT NOT NULL,\n"
+                         "  bench TEXT NOT NULL,\n"
+                         "  program_version TEXT NOT NULL,\n"
+                         "  port TEXT NOT NULL,\n"
+                         "  device_type TEXT NOT NULL,\n"
+                         "  firmware TEXT NOT NULL,\n"
+                         "  identifier TEXT NOT NULL,\n"
+                         "  procedure TEXT NOT NULL,\n"
+                         "  subject TEXT NOT NULL,\n"
+                         "  reference TEXT NOT NULL,\n"
+                         "  tolerance_percent DOUBLE PRECISION,\n"
+                         "  as_found TEXT NOT NULL,\n"
+                         "  as_left TEXT NOT NULL,\n"
+                         "  codes_before TEXT NOT NULL,\n"
+                         "  codes_after TEXT NOT NULL,\n"
+                         "  verdict TEXT,\n"
+                         "  problem TEXT NOT NULL,\n"
+                         "  operator_note TEXT NOT NULL)"),
+          QStringLiteral("CREATE INDEX calibration_records_identifier ON calibration_records "
+                         "(identifier, time_utc)")}},
     };
     return list;
+}
+
+const QStringList& calibrationColumns() {
+    static const QStringList columns = {
+        QStringLiteral("record_id"),         QStringLiteral("time"),
+        QStringLiteral("time_utc"),          QStringLiteral("bench"),
+        QStringLiteral("program_version"),   QStringLiteral("port"),
+        QStringLiteral("device_type"),       QStringLiteral("firmware"),
+        QStringLiteral("identifier"),        QStringLiteral("procedure"),
+        QStringLiteral("subject"),           QStringLiteral("reference"),
+        QStringLiteral("tolerance_percent"), QStringLiteral("as_found"),
+        QStringLiteral("as_left"),           QStringLiteral("codes_before"),
+        QStringLiteral("codes_after"),       QStringLiteral("verdict"),
+        QStringLiteral("problem"),           QStringLiteral("operator_note")};
+    return columns;
 }
 
 QString utcText(const QDateTime& time) {
@@ -490,6 +530,90 @@ std::optional<std::vector<UnitRecord>> selectRecords(const QSqlDatabase& db,
     return selectWhere(db, QStringLiteral("unit_records"), where, values, error);
 }
 
+// Inserts a calibration; one sent again (from a spool) is there once.
+SqlResult insertCalibration(const QSqlDatabase& db, const CalibrationRecord& r, bool again) {
+    const QStringList& columns = calibrationColumns();
+    QSqlQuery query(db);
+    if (!query.prepare(
+            QStringLiteral("INSERT INTO calibration_records (%1) VALUES (%2)%3")
+                .arg(columns.join(QLatin1Char(',')),
+                     QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')),
+                     again ? QStringLiteral(" ON CONFLICT (record_id) DO NOTHING") : QString())))
+        return failureOf(query.lastError());
+    for (const QVariant& value :
+         {QVariant(r.id),
+          QVariant(localText(r.time)),
+          QVariant(utcText(r.time)),
+          textOf(r.bench),
+          textOf(r.programVersion),
+          textOf(r.port),
+          textOf(r.deviceType),
+          textOf(r.firmware),
+          textOf(r.identifier),
+          textOf(r.procedure),
+          textOf(r.subject),
+          textOf(r.reference),
+          QVariant(r.tolerancePercent),
+          textOf(r.asFound),
+          textOf(r.asLeft),
+          textOf(r.codesBefore),
+          textOf(r.codesAfter),
+          r.verdict.isEmpty() ? nullOf(QMetaType::QString) : QVariant(r.verdict),
+          textOf(r.problem),
+          textOf(r.operatorNote)})
+        query.addBindValue(value);
+    return exec(query);
+}
+
+// The calibrations whose `column` (identifier, record_id) holds `key`; all for a null key.
+std::optional<std::vector<CalibrationRecord>> selectCalibrations(
+    const QSqlDatabase& db, const QString& key, QString& error,
+    const QString& column = QStringLiteral("identifier")) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(
+            QStringLiteral("SELECT %1 FROM calibration_records%2 ORDER BY time_utc, "
+                           "record_id")
+                .arg(calibrationColumns().join(QLatin1Char(',')),
+                     key.isNull() ? QString() : QStringLiteral(" WHERE %1 = ?").arg(column)))) {
+        error = failureOf(query.lastError()).text;
+        return std::nullopt;
+    }
+    if (!key.isNull()) query.addBindValue(key);
+    if (auto failure = exec(query)) {
+        error = failure->text;
+        return std::nullopt;
+    }
+    std::vector<CalibrationRecord> records;
+    while (query.next()) {
+        int i = 0;
+        const auto next = [&] { return query.value(i++).toString(); };
+        CalibrationRecord r;
+        r.id = next();
+        r.time = QDateTime::fromString(next(), Qt::ISODate);
+        next();  // time_utc
+        r.bench = next();
+        r.programVersion = next();
+        r.port = next();
+        r.deviceType = next();
+        r.firmware = next();
+        r.identifier = next();
+        r.procedure = next();
+        r.subject = next();
+        r.reference = next();
+        r.tolerancePercent = query.value(i++).toDouble();
+        r.asFound = next();
+        r.asLeft = next();
+        r.codesBefore = next();
+        r.codesAfter = next();
+        r.verdict = next();
+        r.problem = next();
+        r.operatorNote = next();
+        records.push_back(r);
+    }
+    return records;
+}
+
 // Whether the database takes a record from this program: one is added and taken back at once.
 // A file that became read-only, a user who may read and not add, are told when the database is
 // opened, before any unit is programmed.
@@ -592,6 +716,14 @@ protected:
                                                  QString& error) override {
         return selectRecords(m_connection.db(), filter, error);
     }
+    QString storeCalibration(const CalibrationRecord& record) override {
+        const SqlResult failure = insertCalibration(m_connection.db(), record, false);
+        return failure ? failure->text : QString();
+    }
+    std::optional<std::vector<CalibrationRecord>> queryCalibrations(const QString& identifier,
+                                                                    QString& error) override {
+        return selectCalibrations(m_connection.db(), identifier, error);
+    }
 
 private:
     Connection m_connection;
@@ -649,13 +781,19 @@ public:
                           .arg(safe(m_address.name));
         if (SqlResult failure = openSQLite(m_spool, m_spoolPath, true))
             return QStringLiteral("the bench's spool %1: %2").arg(m_spoolPath, failure->text);
-        // The outbox: records to be sent, in the order they were committed; `version` counts
-        // the changes, so that a copy sent while its outcome came is sent again.
-        if (SqlResult failure =
-                exec(m_spool.db(), QStringLiteral("CREATE TABLE IF NOT EXISTS outbox (seq "
-                                                  "INTEGER PRIMARY KEY AUTOINCREMENT, record_id "
-                                                  "TEXT NOT NULL UNIQUE, version INTEGER NOT "
-                                                  "NULL)")))
+        // The outbox: records to be sent, in the order they were committed, and of which kind
+        // (a unit's record, a calibration); `version` counts the changes, so that a copy sent
+        // while its outcome came is sent again. A spool begun before calibrations were recorded
+        // gets the kind.
+        const QSqlDatabase spool = m_spool.db();
+        SqlResult failure = exec(
+            spool, QStringLiteral("CREATE TABLE IF NOT EXISTS outbox (seq INTEGER PRIMARY KEY "
+                                  "AUTOINCREMENT, record_id TEXT NOT NULL UNIQUE, version INTEGER "
+                                  "NOT NULL, kind TEXT NOT NULL DEFAULT 'unit')"));
+        if (!failure && exec(spool, QStringLiteral("SELECT kind FROM outbox LIMIT 0")))
+            failure = exec(spool, QStringLiteral("ALTER TABLE outbox ADD COLUMN kind TEXT NOT "
+                                                 "NULL DEFAULT 'unit'"));
+        if (failure)
             return QStringLiteral("the bench's spool %1: %2").arg(m_spoolPath, failure->text);
         // A server that refuses this user is told now, before anything is programmed; one
         // that is away is not: the records wait.
@@ -694,6 +832,33 @@ protected:
             return m_serverProblem;
         }
         return {};
+    }
+
+    QString storeCalibration(const CalibrationRecord& record) override {
+        const QSqlDatabase spool = m_spool.db();
+        const SqlResult spooled = inTransaction(spool, [&]() -> SqlResult {
+            if (auto failure = insertCalibration(spool, record, false)) return failure;
+            QSqlQuery outbox(spool);
+            outbox.prepare(QStringLiteral(
+                "INSERT INTO outbox (record_id, version, kind) VALUES (?, 1, 'calibration')"));
+            outbox.addBindValue(record.id);
+            return exec(outbox);
+        });
+        if (spooled)
+            return QStringLiteral("the bench's spool %1: %2").arg(m_spoolPath, spooled->text);
+        // The calibration is done: kept on the bench whatever the server says.
+        send(false);
+        return {};
+    }
+
+    std::optional<std::vector<CalibrationRecord>> queryCalibrations(const QString& identifier,
+                                                                    QString& error) override {
+        send(true);
+        if (!m_server) {
+            error = m_serverProblem;
+            return std::nullopt;
+        }
+        return selectCalibrations(m_server->db(), identifier, error);
     }
 
     std::optional<std::vector<UnitRecord>> query(const RecordFilter& filter,
@@ -788,12 +953,33 @@ private:
         return Sent::Away;
     }
 
+    // One record of the spool to the server; `complete`: it will not change any more.
+    bool sendOne(const QString& id, bool calibration, bool& complete, SqlFailure& failure) {
+        const QSqlDatabase spool = m_spool.db();
+        QString error;
+        SqlResult sent;
+        if (calibration) {
+            const auto rows = selectCalibrations(spool, id, error, QStringLiteral("record_id"));
+            if (rows && !rows->empty())
+                sent = insertCalibration(m_server->db(), rows->front(), true);
+            if (!rows) sent = SqlFailure{error, {}};
+        } else {
+            const auto rows = selectWhere(spool, QStringLiteral("unit_records"),
+                                          {QStringLiteral("record_id = ?")}, {id}, error);
+            if (rows && !rows->empty()) sent = insertRecord(m_server->db(), rows->front(), true);
+            if (!rows) sent = SqlFailure{error, {}};
+            complete = rows && !rows->empty() && rows->front().completed();
+        }
+        if (sent) failure = *sent;
+        return !sent;
+    }
+
     bool drain(SqlFailure& failure) {
         const QSqlDatabase spool = m_spool.db();
         for (;;) {
             QSqlQuery next(spool);
-            if (!next.exec(
-                    QStringLiteral("SELECT record_id, version FROM outbox ORDER BY seq LIMIT 1"))) {
+            if (!next.exec(QStringLiteral(
+                    "SELECT record_id, version, kind FROM outbox ORDER BY seq LIMIT 1"))) {
                 failure = failureOf(next.lastError());
                 failure.code.clear();  // the spool's trouble, not the server's refusal
                 return false;
@@ -801,22 +987,12 @@ private:
             if (!next.next()) return true;
             const QString id = next.value(0).toString();
             const int version = next.value(1).toInt();
+            const bool calibration = next.value(2).toString() == QLatin1String("calibration");
             next.finish();
-            QString error;
-            const auto rows = selectWhere(spool, QStringLiteral("unit_records"),
-                                          {QStringLiteral("record_id = ?")}, {id}, error);
-            if (!rows) {
-                failure = {error, {}};
-                return false;
-            }
-            if (!rows->empty())
-                if (SqlResult sent = insertRecord(m_server->db(), rows->front(), true)) {
-                    failure = *sent;
-                    return false;
-                }
+            bool complete = true;
+            if (!sendOne(id, calibration, complete, failure)) return false;
             // Sent as it was read: out of the outbox, and out of the spool once complete, unless
             // it changed meanwhile (its outcome came in another program sharing the spool).
-            const bool complete = !rows->empty() && rows->front().completed();
             const SqlResult cleared = inTransaction(spool, [&]() -> SqlResult {
                 QSqlQuery done(spool);
                 done.prepare(
@@ -826,7 +1002,9 @@ private:
                 if (auto failed = exec(done)) return failed;
                 if (done.numRowsAffected() != 1 || !complete) return std::nullopt;
                 QSqlQuery drop(spool);
-                drop.prepare(QStringLiteral("DELETE FROM unit_records WHERE record_id = ?"));
+                drop.prepare(QStringLiteral("DELETE FROM %1 WHERE record_id = ?")
+                                 .arg(calibration ? QStringLiteral("calibration_records")
+                                                  : QStringLiteral("unit_records")));
                 drop.addBindValue(id);
                 return exec(drop);
             });
@@ -867,17 +1045,30 @@ std::unique_ptr<RecordStore> RecordStore::open(const DatabaseAddress& address, Q
 
 RecordStore::~RecordStore() = default;
 
-QString RecordStore::begin(UnitRecord& record) {
-    record.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!record.log.time.isValid()) record.log.time = QDateTime::currentDateTime();
+void RecordStore::stamp(QString& id, QDateTime& time, QString& bench, QString& version) {
+    id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!time.isValid()) time = QDateTime::currentDateTime();
     // Records sort by their time, to the millisecond: two begun within one millisecond would
     // come back in any order. A program's records keep the order in which they were begun.
-    if (m_lastBegun.isValid() && record.log.time <= m_lastBegun)
-        record.log.time = m_lastBegun.addMSecs(1);
-    m_lastBegun = record.log.time;
-    const QString bench = qEnvironmentVariable("VL48_BENCH");
-    record.bench = bench.isEmpty() ? QSysInfo::machineHostName() : bench;
-    record.programVersion = QStringLiteral(VL48_VERSION);
+    if (m_lastBegun.isValid() && time <= m_lastBegun) time = m_lastBegun.addMSecs(1);
+    m_lastBegun = time;
+    const QString named = qEnvironmentVariable("VL48_BENCH");
+    bench = named.isEmpty() ? QSysInfo::machineHostName() : named;
+    version = QStringLiteral(VL48_VERSION);
+}
+
+QString RecordStore::addCalibration(CalibrationRecord& record) {
+    stamp(record.id, record.time, record.bench, record.programVersion);
+    return storeCalibration(record);
+}
+
+std::optional<std::vector<CalibrationRecord>> RecordStore::calibrations(const QString& identifier,
+                                                                        QString& error) {
+    return queryCalibrations(identifier.isEmpty() ? QString() : identifier, error);
+}
+
+QString RecordStore::begin(UnitRecord& record) {
+    stamp(record.id, record.log.time, record.bench, record.programVersion);
     record.log.result.clear();
     return store(record, true);
 }

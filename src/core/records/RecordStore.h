@@ -58,6 +58,25 @@ struct UnitRecord {
     bool completed() const { return !log.result.isEmpty(); }
 };
 
+// A calibration of a unit: what was calibrated and how, against which reference, with its
+// tables as found and as left and its verdict. Written once, when the procedure is over.
+struct CalibrationRecord {
+    QString id;  // made on the bench
+    QDateTime time;
+    QString bench, programVersion;
+    QString port, deviceType, firmware, identifier;
+    QString procedure;  // "output trim", "output check"
+    QString subject;    // "current", "voltage"
+    QString reference;  // the meter's identity (*IDN?), or "typed"
+    double tolerancePercent = 0;
+    // JSON texts: the tables ([{"target":4,"code":3281,"reading":4.0012,...}, ...]) and the
+    // codes ({"zero":1640,"end":16380}); empty where the procedure has none.
+    QString asFound, asLeft, codesBefore, codesAfter;
+    QString verdict;  // "pass", "fail"; empty when the procedure did not finish
+    QString problem;  // why it did not finish
+    QString operatorNote;
+};
+
 // A selection of records; an empty field does not restrict.
 struct RecordFilter {
     QString identifier;
@@ -89,6 +108,12 @@ public:
     // Oldest first. Nothing, with `error` set, when the database cannot be read.
     std::optional<std::vector<UnitRecord>> select(const RecordFilter& filter, QString& error);
 
+    // A calibration, its id, time, bench and version filled in. Empty on success, else why not.
+    QString addCalibration(CalibrationRecord& record);
+    // One unit's calibrations, oldest first (every unit's when `identifier` is empty).
+    std::optional<std::vector<CalibrationRecord>> calibrations(const QString& identifier,
+                                                               QString& error);
+
     // PostgreSQL: records committed on this bench and not yet on the server, oldest first, after
     // one more attempt to send them; `serverProblem` why they could not go, when they could not.
     std::vector<UnitRecord> pending();
@@ -100,6 +125,11 @@ protected:
     virtual std::optional<std::vector<UnitRecord>> query(const RecordFilter& filter,
                                                          QString& error) = 0;
     virtual std::vector<UnitRecord> waiting() { return {}; }
+    virtual QString storeCalibration(const CalibrationRecord& record) = 0;
+    virtual std::optional<std::vector<CalibrationRecord>> queryCalibrations(
+        const QString& identifier, QString& error) = 0;
+    // Id, bench and version of a record begun now.
+    void stamp(QString& id, QDateTime& time, QString& bench, QString& version);
 
     DatabaseAddress m_address;
     Use m_use;

@@ -180,6 +180,22 @@ TEST_P(Records, KeepEveryAttemptAndSelectThem) {
         for (const UnitRecord& r : *records) identifiers.push_back(r.log.identifier);
         EXPECT_EQ(identifiers, s.identifiers);
     }
+    CalibrationRecord calibration;
+    calibration.identifier = QStringLiteral("00042");
+    calibration.procedure = QStringLiteral("output trim");
+    calibration.subject = QStringLiteral("current");
+    calibration.reference = QStringLiteral("VL48SIM,DMM-6,00000001,1.0");
+    calibration.tolerancePercent = 0.05;
+    calibration.asFound = QStringLiteral(R"([{"target":4,"reading":4.02}])");
+    calibration.verdict = QStringLiteral("pass");
+    ASSERT_EQ(store->addCalibration(calibration).toStdString(), "");
+    const auto calibrations = store->calibrations(QStringLiteral("00042"), error);
+    ASSERT_TRUE(calibrations) << error.toStdString();
+    ASSERT_EQ(calibrations->size(), 1u);
+    EXPECT_EQ(calibrations->front().asFound, calibration.asFound);
+    EXPECT_EQ(calibrations->front().reference, calibration.reference);
+    EXPECT_EQ(calibrations->front().verdict, "pass");
+    EXPECT_TRUE(store->calibrations(QStringLiteral("00043"), error)->empty());
     EXPECT_EQ(history->front().failedStep, 0);
     EXPECT_EQ(store->select({QStringLiteral("00043"), {}, {}, {}, {}}, error)->front().failedStep,
               4);
@@ -188,14 +204,14 @@ TEST_P(Records, KeepEveryAttemptAndSelectThem) {
 TEST_P(Records, SchemaMigratesOnceAndRefusesANewerOne) {
     ASSERT_TRUE(open()) << lastError.toStdString();
     ASSERT_TRUE(open()) << lastError.toStdString();
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM schema_version")), 1);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM schema_version")), 2);
     const QString newer = QStringLiteral("INSERT INTO schema_version (version) VALUES (99)");
     if (GetParam() == Engine::PostgreSQL)
         ASSERT_EQ(TestPostgres::superuser(newer, TestPostgres::databaseOf(address)), 0);
     else
         ASSERT_EQ(count(newer + QStringLiteral(" RETURNING version")), 99);
     EXPECT_FALSE(open());
-    EXPECT_TRUE(lastError.contains(QLatin1String("newer than this program's 1")))
+    EXPECT_TRUE(lastError.contains(QLatin1String("newer than this program's 2")))
         << lastError.toStdString();
 }
 
@@ -223,7 +239,9 @@ TEST_P(Records, RefusedWhenItCannotTakeARecord) {
         const QString path = address.mid(7);
         ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
         // Root writes to a file whatever its mode: only an immutable one refuses root.
-        if (::geteuid() == 0) ASSERT_EQ(QProcess::execute("chattr", {"+i", path}), 0);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(QProcess::execute("chattr", {"+i", path}), 0);
+        }
         denied = address;
     }
     EXPECT_FALSE(open(RecordStore::Use::Recording, denied));
@@ -252,17 +270,22 @@ TEST_P(ServerRecords, WaitOnTheBenchWhileTheServerIsAway) {
     const QString begun = store->begin(r);
     r.log.result = resultOk();
     const QString completed = store->complete(r);
+    CalibrationRecord calibration;
+    calibration.identifier = r.log.identifier;
+    const QString calibrated = store->addCalibration(calibration);
     const std::vector<UnitRecord> waiting = store->pending();
     const QString problem = store->serverProblem();
     ASSERT_TRUE(TestPostgres::start());
     EXPECT_EQ(begun.toStdString(), "");
     EXPECT_EQ(completed.toStdString(), "");
+    EXPECT_EQ(calibrated.toStdString(), "");
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting.front().log.result, "ok");
     EXPECT_TRUE(problem.contains(QLatin1String("server"))) << problem.toStdString();
 
     EXPECT_TRUE(store->pending().empty());
     EXPECT_EQ(store->serverProblem().toStdString(), "");
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM calibration_records")), 1);
     const QString row = QStringLiteral(
                             "SELECT COUNT(*) FROM unit_records WHERE record_id = '%1' "
                             "AND result = 'ok'")
