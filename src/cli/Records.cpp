@@ -1,6 +1,7 @@
 // Looking the records up: one unit's history, a selection as a table, CSV or JSON lines, and the
 // records a bench keeps for a server that has not received them yet.
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 
@@ -126,6 +127,44 @@ void show(const std::vector<vl48::UnitRecord>& records, const Invocation& call, 
     if (!records.empty()) out.result({}, tableText(records));
 }
 
+// A unit's calibrations after its programmings: one line each, or one JSON object with the
+// tables as they are stored.
+void showCalibrations(const std::vector<vl48::CalibrationRecord>& calibrations, const Output& out) {
+    for (const vl48::CalibrationRecord& c : calibrations) {
+        const auto parsed = [](const QString& json) {
+            return QJsonDocument::fromJson(json.toUtf8()).toVariant();
+        };
+        const QJsonObject object{
+            {QStringLiteral("record_id"), c.id},
+            {QStringLiteral("time"), timeText(c.time)},
+            {QStringLiteral("bench"), c.bench},
+            {QStringLiteral("identifier"), c.identifier},
+            {QStringLiteral("procedure"), c.procedure},
+            {QStringLiteral("subject"), c.subject},
+            {QStringLiteral("reference"), c.reference},
+            {QStringLiteral("tolerance_percent"), c.tolerancePercent},
+            {QStringLiteral("as_found"), QJsonValue::fromVariant(parsed(c.asFound))},
+            {QStringLiteral("as_left"), QJsonValue::fromVariant(parsed(c.asLeft))},
+            {QStringLiteral("codes_before"), QJsonValue::fromVariant(parsed(c.codesBefore))},
+            {QStringLiteral("codes_after"), QJsonValue::fromVariant(parsed(c.codesAfter))},
+            {QStringLiteral("verdict"), c.verdict.isEmpty() ? QJsonValue() : QJsonValue(c.verdict)},
+            {QStringLiteral("problem"), c.problem},
+            {QStringLiteral("operator_note"), c.operatorNote}};
+        const auto codes = [&](const QString& json) {
+            const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+            return QStringLiteral("%1/%2")
+                .arg(o[QStringLiteral("zero")].toInt())
+                .arg(o[QStringLiteral("end")].toInt());
+        };
+        out.result(object,
+                   QStringLiteral("%1  %2 %3  bench %4, meter %5, codes %6 -> %7: %8")
+                       .arg(timeText(c.time), c.procedure, c.subject, c.bench, c.reference,
+                            codes(c.codesBefore), codes(c.codesAfter),
+                            c.verdict.isEmpty() ? QStringLiteral("not finished: ") + c.problem
+                                                : c.verdict));
+    }
+}
+
 // Shows what the filter selects, and says so when it selects nothing.
 int showSelection(const Invocation& call, const Output& out, const vl48::RecordFilter& filter,
                   bool history) {
@@ -137,11 +176,22 @@ int showSelection(const Invocation& call, const Output& out, const vl48::RecordF
         say(QStringLiteral("records database: %1").arg(problem));
         return ExitDatabase;
     }
-    if (records->empty())
+    std::vector<vl48::CalibrationRecord> calibrations;
+    if (history) {
+        auto found = store->calibrations(call.identifier, problem);
+        if (!found) {
+            say(QStringLiteral("records database: %1").arg(problem));
+            return ExitDatabase;
+        }
+        calibrations = std::move(*found);
+    }
+    if (records->empty() && calibrations.empty())
         say(history ? QStringLiteral("no records of unit %1 in %2")
                           .arg(call.identifier, store->address().text())
                     : QStringLiteral("no records match"));
     show(*records, call, out, history);
+    // The CSV holds programmings only: calibrations have columns of their own.
+    if (!call.csv) showCalibrations(calibrations, out);
     return ExitDone;
 }
 

@@ -53,11 +53,12 @@ TEST_F(CliOutput, TrimRemovesTheModelsError) {
     };
     const Case cases[] = {{"current", 134, 136, 20.0, &vl48sim::Simulator::outputCurrentmA},
                           {"voltage", 142, 144, 10.0, &vl48sim::Simulator::outputVolts}};
+    const QString db = "sqlite:" + dir.filePath("records.sqlite");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.output);
         sim->clearLog();
         const CliRun run = runCli({"trim-output", "-p", port, "--output", c.output, "--meter",
-                                   meter, "--settle", "1", "--json"});
+                                   meter, "--settle", "1", "--json", "--db", db});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString() << run.out.toStdString();
         const auto zero = sim->cell(c.zeroCell), end = sim->cell(c.endCell);
         EXPECT_EQ(writes(),
@@ -73,6 +74,11 @@ TEST_F(CliOutput, TrimRemovesTheModelsError) {
         EXPECT_TRUE(lines[2].contains(R"("pass":true)")) << lines[2].toStdString();
         EXPECT_EQ(lines[3].toStdString(), R"({"exit_code":0,"verdict":"pass"})");
     }
+    // Both calibrations in the unit's history, with the meter that made them.
+    const CliRun history = runCli({"history", "00042", "--db", db, "--json"});
+    EXPECT_EQ(history.out.count(R"("procedure":"output trim")"), 2) << history.out.toStdString();
+    EXPECT_EQ(history.out.count(R"("reference":"VL48SIM,DMM-6,00000001,1.0")"), 2);
+    EXPECT_EQ(history.out.count(R"("verdict":"pass")"), 2);
 }
 
 // A check reports the model's errors point by point, and fails the factory codes.
