@@ -60,7 +60,11 @@ const QList<QCommandLineOption>& allOptions() {
                         "MEAS:VOLT:DC?)."),
          QStringLiteral("QUERY")},
         {QStringLiteral("tolerance"),
-         QStringLiteral("A point passes within this % of full scale (default 0.05)."),
+         QStringLiteral("A point passes within this: % of full scale for the output (default "
+                        "0.05), °C or Ω for the input (default 0.3)."),
+         QStringLiteral("VALUE")},
+        {QStringLiteral("tolerance-span"),
+         QStringLiteral("check-input: a point passes within this % of the range's span instead."),
          QStringLiteral("PCT")},
         {QStringLiteral("settle"),
          QStringLiteral("Milliseconds from driving a point to reading it (default 300)."),
@@ -202,6 +206,16 @@ const std::vector<Command>& commands() {
           QStringLiteral("db"), QStringLiteral("note")},
          nullptr,
          runTrimOutput},
+        {"check-input",
+         "check-input -p PORT [--points LIST] [--tolerance VALUE | --tolerance-span PCT]",
+         "At each point (the range begin, middle and end by default) ask for the calibrator's "
+         "reference, wait until the transmitter's reading is stable (3 readings 0.5 s apart "
+         "within 0.05, at most 30 s) and compare it: the error and pass or fail (exit code 11 "
+         "when a point fails).",
+         {QStringLiteral("port"), QStringLiteral("points"), QStringLiteral("tolerance"),
+          QStringLiteral("tolerance-span"), QStringLiteral("db"), QStringLiteral("note")},
+         nullptr,
+         runCheckInput},
         {"history",
          "history IDENT [--db URL]",
          "Every record of one unit, oldest first: when, where and with what it was programmed, "
@@ -238,7 +252,7 @@ const char* const ExitCodesText =
     "  8  the write went through, but the read-back of --verify did not answer\n"
     "  9  stopped by Ctrl+C, SIGTERM or SIGHUP, nothing left half-written\n"
     " 10  the records database cannot be opened or read (history, records)\n"
-    " 11  the output is outside the tolerance (check-output, trim-output as left)\n"
+    " 11  outside the tolerance (check-output, trim-output as left, check-input)\n"
     "130  a second request abandoned a unit half-written\n"
     "A series ends with the code of its first unit that was not programmed, and prints a\n"
     "summary of the units ok, failed and skipped. With --json every outcome is one JSON\n"
@@ -359,8 +373,14 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
     if (has("tolerance")) {
         bool ok = false;
         call.tolerance = value("tolerance").toDouble(&ok);
-        if (!ok || *call.tolerance <= 0 || *call.tolerance > 100)
-            return QStringLiteral("--tolerance wants a percentage above 0");
+        if (!ok || *call.tolerance <= 0 || *call.tolerance > 1000)
+            return QStringLiteral("--tolerance wants a number above 0");
+    }
+    if (has("tolerance-span")) {
+        bool ok = false;
+        call.toleranceSpan = value("tolerance-span").toDouble(&ok);
+        if (!ok || *call.toleranceSpan <= 0 || *call.toleranceSpan > 100)
+            return QStringLiteral("--tolerance-span wants a percentage above 0");
     }
     if (has("settle")) {
         int ms = 0;

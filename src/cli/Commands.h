@@ -34,7 +34,8 @@ struct Invocation {
     QString meter;       // the meter's serial port; empty: typed readings
     int meterBaud = 0;
     QString meterQuery;
-    std::optional<double> tolerance;  // % of full scale
+    std::optional<double> tolerance;      // % of full scale (output), °C or Ω (input)
+    std::optional<double> toleranceSpan;  // check-input: % of the range's span
     std::optional<int> settleMs;
     std::vector<double> points;
     QString panel;  // service, correction
@@ -51,5 +52,6 @@ int runHistory(const Invocation& call, const Output& out);
 int runRecords(const Invocation& call, const Output& out);
 int runCheckOutput(const Invocation& call, const Output& out);
 int runTrimOutput(const Invocation& call, const Output& out);
+int runCheckInput(const Invocation& call, const Output& out);
 
 }  // namespace vl48cli

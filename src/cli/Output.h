@@ -22,7 +22,7 @@ enum Exit : int {
     ExitReadBack = 8,  // the write went through, the read-back of --verify did not answer
     ExitInterrupted = 9,      // stopped by Ctrl+C, SIGTERM or SIGHUP with nothing left half done
     ExitDatabase = 10,        // the records database cannot be read (history, records)
-    ExitOutOfTolerance = 11,  // the output is outside the tolerance (check-output, trim-output)
+    ExitOutOfTolerance = 11,  // outside the tolerance (check-output, trim-output, check-input)
     ExitAbandoned = 130,      // a second request abandoned a unit half-written
 };
 

@@ -8,6 +8,7 @@
 
 #include "CliRun.h"
 #include "core/link/Frame.h"
+#include "core/session/Identification.h"
 
 using namespace vl48test;
 
@@ -131,6 +132,45 @@ TEST_F(CliOutput, StopsBeforeAnythingIsStored) {
         << run.err.toStdString();
     EXPECT_TRUE(writes().empty());
     EXPECT_TRUE(releasedLast());
+}
+
+}  // namespace
+
+namespace {
+
+// check-input: each reference typed once the tool asks for its point, the transmitter's reading
+// set to follow it (off by half a degree at the middle, above its range at the end).
+TEST_F(CliOutput, InputCheckAgainstTypedReferences) {
+    QProcess cli;
+    QString err;
+    int asked = 0;
+    const std::vector<std::pair<double, int32_t>> points = {
+        {0, 5}, {200, 20050}, {400, vl48::LiveMeasureFaultFrom + 1}};
+    QObject::connect(&cli, &QProcess::readyReadStandardError, [&] {
+        err += QString::fromUtf8(cli.readAllStandardError());
+        while (asked < int(points.size()) && err.count("with the calibrator") > asked) {
+            vl48sim::Readings readings = sim->readings();
+            readings.measured = points[size_t(asked)].second;
+            sim->setReadings(readings);
+            cli.write(QByteArray::number(points[size_t(asked)].first) + "\n");
+            ++asked;
+        }
+    });
+    cli.start(VL48_CLI, {"check-input", "-p", port, "--json"});
+    ASSERT_TRUE(waitUntil([&] { return cli.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(cli.exitCode(), 11) << err.toStdString();
+    EXPECT_TRUE(err.contains("apply 0 °C")) << err.toStdString();
+    const QJsonArray results =
+        QJsonDocument::fromJson(cli.readAllStandardOutput().split('\n').front())
+            .object()["points"]
+            .toArray();
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_TRUE(results[0]["pass"].toBool());
+    EXPECT_NEAR(results[0]["error"].toDouble(), 0.05, 1e-9);
+    EXPECT_FALSE(results[1]["pass"].toBool());
+    EXPECT_NEAR(results[1]["error"].toDouble(), 0.5, 1e-9);
+    EXPECT_EQ(results[2]["fault"].toString(), "Err +T");
+    EXPECT_FALSE(results[2]["pass"].toBool());
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+// check-input: the transmitter's reading against a calibrator's reference at a set of points,
+// each reading taken once it is stable, with the error and pass or fail.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <memory>
+
+#include "Commands.h"
+#include "Interrupt.h"
+#include "Programming.h"
+#include "Session.h"
+#include "core/session/InputCheck.h"
+
+namespace vl48cli {
+
+namespace {
+
+// The calibrator's value, typed on the terminal after it is applied.
+std::optional<double> typedReference(double point, const QString& unit, QString& error) {
+    std::fprintf(stderr,
+                 "vl48-cli: apply %s %s with the calibrator, then type the value it shows (%s): ",
+                 qPrintable(QString::number(point)), qPrintable(unit), qPrintable(unit));
+    std::fflush(stderr);
+    char line[128];
+    if (!std::fgets(line, sizeof line, stdin)) {
+        error = QStringLiteral("no reference typed");
+        return std::nullopt;
+    }
+    QString text = QString::fromLocal8Bit(line).trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok) return value;
+    error = QStringLiteral("\"%1\" is no reference value").arg(text);
+    return std::nullopt;
+}
+
+QJsonArray pointsJson(const vl48::InputCheckResult& check) {
+    QJsonArray points;
+    for (const vl48::InputPoint& p : check.points)
+        points.append(QJsonObject{
+            {QStringLiteral("point"), p.point},
+            {QStringLiteral("reference"), p.reference},
+            {QStringLiteral("reading"), p.reading ? QJsonValue(*p.reading) : QJsonValue()},
+            {QStringLiteral("error"), p.reading ? QJsonValue(p.error) : QJsonValue()},
+            {QStringLiteral("fault"), p.fault.isEmpty() ? QJsonValue() : QJsonValue(p.fault)},
+            {QStringLiteral("pass"), p.pass}});
+    return points;
+}
+
+QString checkText(const vl48::InputCheckResult& check, const QString& unit) {
+    QString text =
+        QStringLiteral("input check (tolerance %1 %2):\n  reference    reading      error")
+            .arg(check.tolerance)
+            .arg(unit);
+    for (const vl48::InputPoint& p : check.points)
+        text += p.reading ? QStringLiteral("\n  %1 %2  %3  %4  %5")
+                                .arg(p.reference, 9, 'f', 2)
+                                .arg(unit, -2)
+                                .arg(*p.reading, 9, 'f', 2)
+                                .arg(p.error, 9, 'f', 2)
+                                .arg(p.pass ? QStringLiteral("pass") : QStringLiteral("FAIL"))
+                          : QStringLiteral("\n  %1 %2  %3  FAIL")
+                                .arg(p.reference, 9, 'f', 2)
+                                .arg(unit, -2)
+                                .arg(p.fault);
+    return text;
+}
+
+}  // namespace
+
+int runCheckInput(const Invocation& call, const Output& out) {
+    vl48::InputCheckSettings settings;
+    settings.points = call.points;
+    if (call.tolerance) settings.tolerance = *call.tolerance;
+    settings.tolerancePercentOfSpan = call.toleranceSpan;
+    std::unique_ptr<vl48::RecordStore> records;
+    QString problem;
+    if (const auto address = databaseOf(call.db, false, problem)) {
+        records = vl48::RecordStore::open(*address, problem);
+        if (!records) {
+            say(QStringLiteral("records database cannot be written: %1").arg(problem));
+            return ExitFile;
+        }
+    } else if (!problem.isEmpty()) {
+        say(problem);
+        return ExitFile;
+    }
+    Session session(call.port);
+    if (const int exit = session.connect()) return exit;
+    const QString identifier = records ? session.readIdentifier().value_or(QString()) : QString();
+    catchInterrupt();
+    const auto unitOf = [](bool ohms) { return ohms ? QStringLiteral("Ω") : QStringLiteral("°C"); };
+    const vl48::InputCheckResult check = vl48::checkInput(
+        session.link(), settings,
+        [&](double point, bool ohms, QString& error) {
+            return typedReference(point, unitOf(ohms), error);
+        },
+        [](int ms) { return pause(ms); });
+    const QString unit = unitOf(check.ohms);
+    if (!check.points.empty() || check.complete)
+        out.result({{QStringLiteral("stage"), QStringLiteral("input check")},
+                    {QStringLiteral("unit"), unit},
+                    {QStringLiteral("tolerance"), check.tolerance},
+                    {QStringLiteral("points"), pointsJson(check)},
+                    {QStringLiteral("complete"), check.complete},
+                    {QStringLiteral("pass"), check.pass}},
+                   checkText(check, unit));
+    if (records) {
+        const vl48::Identification& id = session.identification();
+        vl48::CalibrationRecord r;
+        r.port = session.portName();
+        r.deviceType = deviceTypeText(id);
+        r.firmware = id.firmwareText.full;
+        r.identifier = identifier;
+        r.procedure = QStringLiteral("input check");
+        r.subject = unit;
+        r.reference = QStringLiteral("typed");
+        r.tolerancePercent = settings.tolerancePercentOfSpan.value_or(0);
+        r.asFound =
+            QString::fromUtf8(QJsonDocument(pointsJson(check)).toJson(QJsonDocument::Compact));
+        if (check.complete)
+            r.verdict = check.pass ? QStringLiteral("pass") : QStringLiteral("fail");
+        r.problem = check.problem;
+        r.operatorNote = call.note;
+        if (const QString failed = records->addCalibration(r); !failed.isEmpty()) {
+            say(QStringLiteral("records database: the check was not recorded: %1").arg(failed));
+            if (check.complete && check.pass) return ExitUnlogged;
+        }
+    }
+    if (!check.complete) {
+        say(check.problem);
+        return interrupted() ? ExitInterrupted : ExitExchange;
+    }
+    out.result({{QStringLiteral("verdict"), check.pass ? "pass" : "fail"},
+                {QStringLiteral("exit_code"), check.pass ? ExitDone : ExitOutOfTolerance}},
+               check.pass ? QStringLiteral("verdict: pass") : QStringLiteral("verdict: FAIL"));
+    return check.pass ? ExitDone : ExitOutOfTolerance;
+}
+
+}  // namespace vl48cli
