@@ -77,6 +77,24 @@ const QList<QCommandLineOption>& allOptions() {
          QStringLiteral("Store the trimmed codes as the service panel does (default) or as the "
                         "correction panel does, within 48 codes of the calibration copy."),
          QStringLiteral("service|correction")},
+        {QStringLiteral("instrument"),
+         QStringLiteral("The lab's instruments the check uses, by name, separated by commas (from "
+                        "the records database's list; one past its due date is refused)."),
+         QStringLiteral("NAMES")},
+        {QStringLiteral("override-due"),
+         QStringLiteral("Use an instrument past its calibration due date all the same; the "
+                        "record says so.")},
+        {QStringLiteral("add"), QStringLiteral("Add an instrument to the list, or replace it."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("model"), QStringLiteral("The instrument's model."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("serial"), QStringLiteral("The instrument's serial number."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("certificate"),
+         QStringLiteral("The number of the instrument's calibration certificate."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("due"), QStringLiteral("The instrument's calibration due date."),
+         QStringLiteral("yyyy-MM-dd")},
         {QStringLiteral("pending"),
          QStringLiteral("The records kept on this bench that its server has not received yet "
                         "(after one more attempt to send them).")},
@@ -192,7 +210,7 @@ const std::vector<Command>& commands() {
          {QStringLiteral("port"), QStringLiteral("output-kind"), QStringLiteral("meter"),
           QStringLiteral("meter-baud"), QStringLiteral("meter-query"), QStringLiteral("tolerance"),
           QStringLiteral("points"), QStringLiteral("settle"), QStringLiteral("db"),
-          QStringLiteral("note")},
+          QStringLiteral("note"), QStringLiteral("instrument"), QStringLiteral("override-due")},
          nullptr,
          runCheckOutput},
         {"trim-output",
@@ -203,7 +221,8 @@ const std::vector<Command>& commands() {
          {QStringLiteral("port"), QStringLiteral("output-kind"), QStringLiteral("meter"),
           QStringLiteral("meter-baud"), QStringLiteral("meter-query"), QStringLiteral("tolerance"),
           QStringLiteral("points"), QStringLiteral("settle"), QStringLiteral("panel"),
-          QStringLiteral("db"), QStringLiteral("note")},
+          QStringLiteral("db"), QStringLiteral("note"), QStringLiteral("instrument"),
+          QStringLiteral("override-due")},
          nullptr,
          runTrimOutput},
         {"check-input",
@@ -213,9 +232,19 @@ const std::vector<Command>& commands() {
          "within 0.05, at most 30 s) and compare it: the error and pass or fail (exit code 11 "
          "when a point fails).",
          {QStringLiteral("port"), QStringLiteral("points"), QStringLiteral("tolerance"),
-          QStringLiteral("tolerance-span"), QStringLiteral("db"), QStringLiteral("note")},
+          QStringLiteral("tolerance-span"), QStringLiteral("db"), QStringLiteral("note"),
+          QStringLiteral("instrument"), QStringLiteral("override-due")},
          nullptr,
          runCheckInput},
+        {"instruments",
+         "instruments [--db URL] [--add NAME --model TEXT --serial TEXT --certificate TEXT\n"
+         "         --due DATE]",
+         "List the lab's reference instruments with their certificates and due dates; --add puts "
+         "one into the list (or replaces the one of that name).",
+         {QStringLiteral("db"), QStringLiteral("add"), QStringLiteral("model"),
+          QStringLiteral("serial"), QStringLiteral("certificate"), QStringLiteral("due")},
+         nullptr,
+         runInstruments},
         {"history",
          "history IDENT [--db URL]",
          "Every record of one unit, oldest first: when, where and with what it was programmed, "
@@ -375,6 +404,17 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
         call.tolerance = value("tolerance").toDouble(&ok);
         if (!ok || *call.tolerance <= 0 || *call.tolerance > 1000)
             return QStringLiteral("--tolerance wants a number above 0");
+    }
+    if (has("instrument"))
+        call.instruments = value("instrument").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    call.overrideDue = has("override-due");
+    call.add = value("add");
+    call.model = value("model");
+    call.serial = value("serial");
+    call.certificate = value("certificate");
+    if (has("due")) {
+        call.due = QDate::fromString(value("due"), Qt::ISODate);
+        if (!call.due.isValid()) return QStringLiteral("--due wants a date yyyy-MM-dd");
     }
     if (has("tolerance-span")) {
         bool ok = false;

@@ -3,10 +3,15 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
 #include "Output.h"
+
+namespace vl48 {
+class RecordStore;
+}
 
 namespace vl48cli {
 
@@ -39,7 +44,18 @@ struct Invocation {
     std::optional<int> settleMs;
     std::vector<double> points;
     QString panel;  // service, correction
+    // The lab's instruments a check used, and whether an overdue one may serve; instruments:
+    // one to add or replace in the list.
+    QStringList instruments;
+    bool overrideDue = false;
+    QString add, model, serial, certificate;
+    QDate due;
 };
+
+// The instruments a check names, checked against the list of the records database, as the
+// calibration record holds them ("[]" for none). Nothing when one is unknown or overdue without
+// --override-due, or named without a database (said).
+std::optional<QString> instrumentsOf(const Invocation& call, vl48::RecordStore* store);
 
 int runPorts(const Invocation& call, const Output& out);
 int runIdentify(const Invocation& call, const Output& out);
@@ -53,5 +69,6 @@ int runRecords(const Invocation& call, const Output& out);
 int runCheckOutput(const Invocation& call, const Output& out);
 int runTrimOutput(const Invocation& call, const Output& out);
 int runCheckInput(const Invocation& call, const Output& out);
+int runInstruments(const Invocation& call, const Output& out);
 
 }  // namespace vl48cli

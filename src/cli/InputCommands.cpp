@@ -87,6 +87,9 @@ int runCheckInput(const Invocation& call, const Output& out) {
         say(problem);
         return ExitFile;
     }
+    // An unknown or overdue instrument is refused before anything is driven.
+    const std::optional<QString> instruments = instrumentsOf(call, records.get());
+    if (!instruments) return ExitFile;
     Session session(call.port);
     if (const int exit = session.connect()) return exit;
     const QString identifier = records ? session.readIdentifier().value_or(QString()) : QString();
@@ -124,6 +127,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
             r.verdict = check.pass ? QStringLiteral("pass") : QStringLiteral("fail");
         r.problem = check.problem;
         r.operatorNote = call.note;
+        r.instruments = *instruments;
         if (const QString failed = records->addCalibration(r); !failed.isEmpty()) {
             say(QStringLiteral("records database: the check was not recorded: %1").arg(failed));
             if (check.complete && check.pass) return ExitUnlogged;

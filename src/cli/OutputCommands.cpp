@@ -140,7 +140,7 @@ QString codesJson(const std::array<uint16_t, 2>& codes) {
 // could not be written (said).
 bool recordCalibration(vl48::RecordStore* store, const Session& session, const QString& identifier,
                        const Meter& meter, const vl48::OutputCalibration& c, bool trim,
-                       const QString& note) {
+                       const QString& note, const QString& instruments) {
     if (!store) return true;
     const vl48::Identification& id = session.identification();
     vl48::CalibrationRecord r;
@@ -162,6 +162,7 @@ bool recordCalibration(vl48::RecordStore* store, const Session& session, const Q
             (trim ? c.pass : c.asFound.pass) ? QStringLiteral("pass") : QStringLiteral("fail");
     r.problem = c.problem;
     r.operatorNote = note;
+    r.instruments = instruments;
     if (const QString problem = store->addCalibration(r); !problem.isEmpty()) {
         say(QStringLiteral("records database: the calibration was not recorded: %1").arg(problem));
         return false;
@@ -220,6 +221,9 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         say(problem);
         return ExitFile;
     }
+    // An unknown or overdue instrument is refused before anything is driven.
+    const std::optional<QString> instruments = instrumentsOf(call, records.get());
+    if (!instruments) return ExitFile;
     Session session(call.port);
     if (const int exit = session.connect()) return exit;
     // The unit the record names.
@@ -243,8 +247,8 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         c.problem = c.asFound.problem;
         const vl48::CheckResult& check = c.asFound;
         reportCheck("check", spec, check, settings.tolerancePercent, out);
-        const bool recorded =
-            recordCalibration(records.get(), session, identifier, meter, c, false, call.note);
+        const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, false,
+                                                call.note, *instruments);
         if (!check.complete) {
             say(check.problem);
             return interrupted() ? ExitInterrupted : ExitExchange;
@@ -268,8 +272,8 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
             if (told == 2) reportCheck("as left", spec, now.asLeft, settings.tolerancePercent, out);
             ++told;
         });
-    const bool recorded =
-        recordCalibration(records.get(), session, identifier, meter, c, true, call.note);
+    const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, true,
+                                            call.note, *instruments);
     if (!c.problem.isEmpty()) {
         say(c.stored ? QStringLiteral("codes stored, but the as-left check did not finish: %1")
                            .arg(c.problem)

@@ -147,6 +147,7 @@ void showCalibrations(const std::vector<vl48::CalibrationRecord>& calibrations, 
             {QStringLiteral("as_left"), QJsonValue::fromVariant(parsed(c.asLeft))},
             {QStringLiteral("codes_before"), QJsonValue::fromVariant(parsed(c.codesBefore))},
             {QStringLiteral("codes_after"), QJsonValue::fromVariant(parsed(c.codesAfter))},
+            {QStringLiteral("instruments"), QJsonValue::fromVariant(parsed(c.instruments))},
             {QStringLiteral("verdict"), c.verdict.isEmpty() ? QJsonValue() : QJsonValue(c.verdict)},
             {QStringLiteral("problem"), c.problem},
             {QStringLiteral("operator_note"), c.operatorNote}};
@@ -196,6 +197,75 @@ int showSelection(const Invocation& call, const Output& out, const vl48::RecordF
 }
 
 }  // namespace
+
+std::optional<QString> instrumentsOf(const Invocation& call, vl48::RecordStore* store) {
+    if (call.instruments.isEmpty()) return QStringLiteral("[]");
+    if (!store) {
+        say(
+            QStringLiteral("--instrument needs the records database that lists the instruments "
+                           "(--db or VL48_DB)"));
+        return std::nullopt;
+    }
+    QString problem;
+    auto used = store->instrumentsForCheck(call.instruments, call.overrideDue, QDate::currentDate(),
+                                           problem);
+    if (!used)
+        say(problem + (problem.contains(QLatin1String("was due"))
+                           ? QStringLiteral(" (--override-due uses it all the same, and the "
+                                            "record says so)")
+                           : QString()));
+    else if (used->contains(QLatin1String("\"overdue\"")))
+        say(QStringLiteral("an overdue instrument is used: the record says so"));
+    return used;
+}
+
+int runInstruments(const Invocation& call, const Output& out) {
+    QString problem;
+    const auto address = databaseOf(call.db, true, problem);
+    if (!address) {
+        say(problem);
+        return ExitDatabase;
+    }
+    const auto store = vl48::RecordStore::open(
+        *address, problem,
+        call.add.isEmpty() ? vl48::RecordStore::Use::LookingUp : vl48::RecordStore::Use::Recording);
+    if (!store) {
+        say(QStringLiteral("records database: %1").arg(problem));
+        return ExitDatabase;
+    }
+    if (!call.add.isEmpty()) {
+        if (!call.due.isValid()) {
+            say(QStringLiteral("--add wants the instrument's --due date (yyyy-MM-dd)"));
+            return ExitUsage;
+        }
+        if (const QString failed = store->addInstrument(
+                {call.add, call.model, call.serial, call.certificate, call.due});
+            !failed.isEmpty()) {
+            say(QStringLiteral("records database: %1").arg(failed));
+            return ExitDatabase;
+        }
+    }
+    const auto list = store->instruments(problem);
+    if (!list) {
+        say(QStringLiteral("records database: %1").arg(problem));
+        return ExitDatabase;
+    }
+    const QDate today = QDate::currentDate();
+    for (const vl48::Instrument& i : *list) {
+        const bool overdue = !i.due.isValid() || i.due < today;
+        out.result({{QStringLiteral("name"), i.name},
+                    {QStringLiteral("model"), i.model},
+                    {QStringLiteral("serial"), i.serial},
+                    {QStringLiteral("certificate"), i.certificate},
+                    {QStringLiteral("due"), i.due.toString(Qt::ISODate)},
+                    {QStringLiteral("overdue"), overdue}},
+                   QStringLiteral("%1  %2 %3, certificate %4, due %5%6")
+                       .arg(i.name, i.model, i.serial, i.certificate, i.due.toString(Qt::ISODate),
+                            overdue ? QStringLiteral(" (OVERDUE)") : QString()));
+    }
+    if (list->empty()) say(QStringLiteral("no instruments in %1").arg(store->address().text()));
+    return ExitDone;
+}
 
 int runHistory(const Invocation& call, const Output& out) {
     vl48::RecordFilter filter;

@@ -174,3 +174,32 @@ TEST_F(CliOutput, InputCheckAgainstTypedReferences) {
 }
 
 }  // namespace
+
+namespace {
+
+// An instrument past its due date is refused before anything reaches the unit; overridden, it
+// serves and the record says so.
+TEST_F(CliOutput, OverdueInstrumentRefusedUnlessOverridden) {
+    const QString db = "sqlite:" + dir.filePath("lab.sqlite");
+    ASSERT_EQ(runCli({"instruments", "--db", db, "--add", "calibrator", "--model", "CAL-7",
+                      "--serial", "1234", "--certificate", "K-118", "--due", "2020-01-31"})
+                  .exitCode,
+              0);
+    sim->clearLog();
+    const CliRun refused =
+        runCli({"check-input", "-p", port, "--db", db, "--instrument", "calibrator"});
+    EXPECT_EQ(refused.exitCode, 6);
+    EXPECT_TRUE(refused.err.contains("was due for calibration on 2020-01-31"));
+    EXPECT_TRUE(sim->requests().empty());
+    QProcess cli;
+    cli.start(VL48_CLI, {"check-input", "-p", port, "--points", "23.45", "--db", db, "--instrument",
+                         "calibrator", "--override-due"});
+    cli.write("23.45\n");
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const CliRun history = runCli({"history", "00042", "--db", db, "--json"});
+    EXPECT_TRUE(history.out.contains(R"("certificate":"K-118")")) << history.out.toStdString();
+    EXPECT_TRUE(history.out.contains(R"("overdue":true)"));
+}
+
+}  // namespace

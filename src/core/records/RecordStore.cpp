@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -14,6 +17,7 @@
 #include <QThread>
 #include <QUrl>
 #include <QUuid>
+#include <algorithm>
 #include <cmath>
 
 namespace vl48 {
@@ -212,6 +216,13 @@ const std::vector<Migration>& migrations() {
                          "  operator_note TEXT NOT NULL)"),
           QStringLiteral("CREATE INDEX calibration_records_identifier ON calibration_records "
                          "(identifier, time_utc)")}},
+        // The lab's reference instruments, and those a calibration used.
+        {3,
+         {QStringLiteral("CREATE TABLE instruments (name TEXT PRIMARY KEY, model TEXT NOT NULL, "
+                         "serial TEXT NOT NULL, certificate TEXT NOT NULL, due_date TEXT NOT "
+                         "NULL)"),
+          QStringLiteral("ALTER TABLE calibration_records ADD COLUMN instruments TEXT NOT NULL "
+                         "DEFAULT '[]'")}},
     };
     return list;
 }
@@ -227,7 +238,8 @@ const QStringList& calibrationColumns() {
         QStringLiteral("tolerance_percent"), QStringLiteral("as_found"),
         QStringLiteral("as_left"),           QStringLiteral("codes_before"),
         QStringLiteral("codes_after"),       QStringLiteral("verdict"),
-        QStringLiteral("problem"),           QStringLiteral("operator_note")};
+        QStringLiteral("problem"),           QStringLiteral("operator_note"),
+        QStringLiteral("instruments")};
     return columns;
 }
 
@@ -560,7 +572,8 @@ SqlResult insertCalibration(const QSqlDatabase& db, const CalibrationRecord& r, 
           textOf(r.codesAfter),
           r.verdict.isEmpty() ? nullOf(QMetaType::QString) : QVariant(r.verdict),
           textOf(r.problem),
-          textOf(r.operatorNote)})
+          textOf(r.operatorNote),
+          r.instruments.isEmpty() ? QVariant(QStringLiteral("[]")) : QVariant(r.instruments)})
         query.addBindValue(value);
     return exec(query);
 }
@@ -609,6 +622,7 @@ std::optional<std::vector<CalibrationRecord>> selectCalibrations(
         r.verdict = next();
         r.problem = next();
         r.operatorNote = next();
+        r.instruments = next();
         records.push_back(r);
     }
     return records;
@@ -724,6 +738,7 @@ protected:
                                                                     QString& error) override {
         return selectCalibrations(m_connection.db(), identifier, error);
     }
+    QSqlDatabase instrumentDatabase(QString&) override { return m_connection.db(); }
 
 private:
     Connection m_connection;
@@ -859,6 +874,13 @@ protected:
             return std::nullopt;
         }
         return selectCalibrations(m_server->db(), identifier, error);
+    }
+
+    QSqlDatabase instrumentDatabase(QString& error) override {
+        send(true);
+        if (m_server) return m_server->db();
+        error = m_serverProblem;
+        return {};
     }
 
     std::optional<std::vector<UnitRecord>> query(const RecordFilter& filter,
@@ -1065,6 +1087,68 @@ QString RecordStore::addCalibration(CalibrationRecord& record) {
 std::optional<std::vector<CalibrationRecord>> RecordStore::calibrations(const QString& identifier,
                                                                         QString& error) {
     return queryCalibrations(identifier.isEmpty() ? QString() : identifier, error);
+}
+
+std::optional<std::vector<Instrument>> RecordStore::instruments(QString& error) {
+    const QSqlDatabase db = instrumentDatabase(error);
+    if (!db.isValid()) return std::nullopt;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral(
+            "SELECT name, model, serial, certificate, due_date FROM instruments ORDER BY name"))) {
+        error = failureOf(query.lastError()).text;
+        return std::nullopt;
+    }
+    std::vector<Instrument> list;
+    while (query.next())
+        list.push_back({query.value(0).toString(), query.value(1).toString(),
+                        query.value(2).toString(), query.value(3).toString(),
+                        QDate::fromString(query.value(4).toString(), Qt::ISODate)});
+    return list;
+}
+
+QString RecordStore::addInstrument(const Instrument& i) {
+    QString error;
+    const QSqlDatabase db = instrumentDatabase(error);
+    if (!db.isValid()) return error;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral(
+        "INSERT INTO instruments (name, model, serial, certificate, due_date) VALUES (?, ?, ?, ?, "
+        "?) ON CONFLICT (name) DO UPDATE SET model = excluded.model, serial = excluded.serial, "
+        "certificate = excluded.certificate, due_date = excluded.due_date"));
+    for (const QVariant& value : {textOf(i.name), textOf(i.model), textOf(i.serial),
+                                  textOf(i.certificate), QVariant(i.due.toString(Qt::ISODate))})
+        query.addBindValue(value);
+    const SqlResult failure = exec(query);
+    return failure ? failure->text : QString();
+}
+
+std::optional<QString> RecordStore::instrumentsForCheck(const QStringList& names, bool overrideDue,
+                                                        const QDate& today, QString& error) {
+    const auto list = instruments(error);
+    if (!list) return std::nullopt;
+    QJsonArray used;
+    for (const QString& name : names) {
+        const auto found = std::find_if(list->begin(), list->end(),
+                                        [&](const Instrument& i) { return i.name == name; });
+        if (found == list->end()) {
+            error = QStringLiteral("no instrument \"%1\" in the list").arg(name);
+            return std::nullopt;
+        }
+        const bool overdue = !found->due.isValid() || found->due < today;
+        if (overdue && !overrideDue) {
+            error = QStringLiteral("instrument \"%1\" was due for calibration on %2")
+                        .arg(name, found->due.toString(Qt::ISODate));
+            return std::nullopt;
+        }
+        QJsonObject entry{{QStringLiteral("name"), found->name},
+                          {QStringLiteral("model"), found->model},
+                          {QStringLiteral("serial"), found->serial},
+                          {QStringLiteral("certificate"), found->certificate},
+                          {QStringLiteral("due"), found->due.toString(Qt::ISODate)}};
+        if (overdue) entry.insert(QStringLiteral("overdue"), true);
+        used.append(entry);
+    }
+    return QString::fromUtf8(QJsonDocument(used).toJson(QJsonDocument::Compact));
 }
 
 QString RecordStore::begin(UnitRecord& record) {

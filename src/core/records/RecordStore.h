@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -72,9 +73,19 @@ struct CalibrationRecord {
     // JSON texts: the tables ([{"target":4,"code":3281,"reading":4.0012,...}, ...]) and the
     // codes ({"zero":1640,"end":16380}); empty where the procedure has none.
     QString asFound, asLeft, codesBefore, codesAfter;
+    // JSON text: the lab's instruments used ([{"name":..,"certificate":..,"due":"2027-01-31",
+    // "overdue":true}, ...]); an overdue one only where the technician overrode its due date.
+    QString instruments;
     QString verdict;  // "pass", "fail"; empty when the procedure did not finish
     QString problem;  // why it did not finish
     QString operatorNote;
+};
+
+// One of the lab's reference instruments, with the certificate of its own calibration.
+struct Instrument {
+    QString name;  // how a check names it; unique
+    QString model, serial, certificate;
+    QDate due;  // calibration due date: past it, the instrument is refused for a check
 };
 
 // A selection of records; an empty field does not restrict.
@@ -114,6 +125,16 @@ public:
     std::optional<std::vector<CalibrationRecord>> calibrations(const QString& identifier,
                                                                QString& error);
 
+    // The lab's instruments, by name; an instrument added under a name already there replaces
+    // it (a new certificate). On a server these need the server: they are not spooled.
+    std::optional<std::vector<Instrument>> instruments(QString& error);
+    QString addInstrument(const Instrument& instrument);
+    // The instruments a check names, as CalibrationRecord::instruments holds them. Nothing, with
+    // `error` saying which, for a name not in the list, or for one past its due date on `today`
+    // unless `overrideDue` (then marked "overdue" in the record).
+    std::optional<QString> instrumentsForCheck(const QStringList& names, bool overrideDue,
+                                               const QDate& today, QString& error);
+
     // PostgreSQL: records committed on this bench and not yet on the server, oldest first, after
     // one more attempt to send them; `serverProblem` why they could not go, when they could not.
     std::vector<UnitRecord> pending();
@@ -128,6 +149,8 @@ protected:
     virtual QString storeCalibration(const CalibrationRecord& record) = 0;
     virtual std::optional<std::vector<CalibrationRecord>> queryCalibrations(
         const QString& identifier, QString& error) = 0;
+    // The database the instruments are kept in, now; invalid with `error` set when none.
+    virtual QSqlDatabase instrumentDatabase(QString& error) = 0;
     // Id, bench and version of a record begun now.
     void stamp(QString& id, QDateTime& time, QString& bench, QString& version);
 
