@@ -84,6 +84,10 @@ const QList<QCommandLineOption>& allOptions() {
         {QStringLiteral("override-due"),
          QStringLiteral("Use an instrument past its calibration due date all the same; the "
                         "record says so.")},
+        {QStringLiteral("technician"),
+         QStringLiteral("Who calibrates, as the record and the certificate name them (default "
+                        "VL48_TECHNICIAN, else the login name)."),
+         QStringLiteral("NAME")},
         {QStringLiteral("add"), QStringLiteral("Add an instrument to the list, or replace it."),
          QStringLiteral("NAME")},
         {QStringLiteral("model"), QStringLiteral("The instrument's model."),
@@ -210,7 +214,8 @@ const std::vector<Command>& commands() {
          {QStringLiteral("port"), QStringLiteral("output-kind"), QStringLiteral("meter"),
           QStringLiteral("meter-baud"), QStringLiteral("meter-query"), QStringLiteral("tolerance"),
           QStringLiteral("points"), QStringLiteral("settle"), QStringLiteral("db"),
-          QStringLiteral("note"), QStringLiteral("instrument"), QStringLiteral("override-due")},
+          QStringLiteral("note"), QStringLiteral("instrument"), QStringLiteral("override-due"),
+          QStringLiteral("technician")},
          nullptr,
          runCheckOutput},
         {"trim-output",
@@ -233,7 +238,8 @@ const std::vector<Command>& commands() {
          "when a point fails).",
          {QStringLiteral("port"), QStringLiteral("points"), QStringLiteral("tolerance"),
           QStringLiteral("tolerance-span"), QStringLiteral("db"), QStringLiteral("note"),
-          QStringLiteral("instrument"), QStringLiteral("override-due")},
+          QStringLiteral("instrument"), QStringLiteral("override-due"),
+          QStringLiteral("technician")},
          nullptr,
          runCheckInput},
         {"instruments",
@@ -408,6 +414,9 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
     if (has("instrument"))
         call.instruments = value("instrument").split(QLatin1Char(','), Qt::SkipEmptyParts);
     call.overrideDue = has("override-due");
+    call.technician = value("technician");
+    if (call.technician.isEmpty()) call.technician = qEnvironmentVariable("VL48_TECHNICIAN");
+    if (call.technician.isEmpty()) call.technician = qEnvironmentVariable("USER");
     call.add = value("add");
     call.model = value("model");
     call.serial = value("serial");

@@ -48,6 +48,7 @@ struct Invocation {
     // one to add or replace in the list.
     QStringList instruments;
     bool overrideDue = false;
+    QString technician;  // who calibrates: --technician, else VL48_TECHNICIAN, else the login
     QString add, model, serial, certificate;
     QDate due;
 };

@@ -127,6 +127,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
             r.verdict = check.pass ? QStringLiteral("pass") : QStringLiteral("fail");
         r.problem = check.problem;
         r.operatorNote = call.note;
+        r.technician = call.technician;
         r.instruments = *instruments;
         if (const QString failed = records->addCalibration(r); !failed.isEmpty()) {
             say(QStringLiteral("records database: the check was not recorded: %1").arg(failed));

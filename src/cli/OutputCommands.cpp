@@ -140,7 +140,7 @@ QString codesJson(const std::array<uint16_t, 2>& codes) {
 // could not be written (said).
 bool recordCalibration(vl48::RecordStore* store, const Session& session, const QString& identifier,
                        const Meter& meter, const vl48::OutputCalibration& c, bool trim,
-                       const QString& note, const QString& instruments) {
+                       const QString& note, const QString& instruments, const QString& technician) {
     if (!store) return true;
     const vl48::Identification& id = session.identification();
     vl48::CalibrationRecord r;
@@ -162,6 +162,7 @@ bool recordCalibration(vl48::RecordStore* store, const Session& session, const Q
             (trim ? c.pass : c.asFound.pass) ? QStringLiteral("pass") : QStringLiteral("fail");
     r.problem = c.problem;
     r.operatorNote = note;
+    r.technician = technician;
     r.instruments = instruments;
     if (const QString problem = store->addCalibration(r); !problem.isEmpty()) {
         say(QStringLiteral("records database: the calibration was not recorded: %1").arg(problem));
@@ -248,7 +249,7 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         const vl48::CheckResult& check = c.asFound;
         reportCheck("check", spec, check, settings.tolerancePercent, out);
         const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, false,
-                                                call.note, *instruments);
+                                                call.note, *instruments, call.technician);
         if (!check.complete) {
             say(check.problem);
             return interrupted() ? ExitInterrupted : ExitExchange;
@@ -273,7 +274,7 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
             ++told;
         });
     const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, true,
-                                            call.note, *instruments);
+                                            call.note, *instruments, call.technician);
     if (!c.problem.isEmpty()) {
         say(c.stored ? QStringLiteral("codes stored, but the as-left check did not finish: %1")
                            .arg(c.problem)

@@ -150,7 +150,8 @@ void showCalibrations(const std::vector<vl48::CalibrationRecord>& calibrations, 
             {QStringLiteral("instruments"), QJsonValue::fromVariant(parsed(c.instruments))},
             {QStringLiteral("verdict"), c.verdict.isEmpty() ? QJsonValue() : QJsonValue(c.verdict)},
             {QStringLiteral("problem"), c.problem},
-            {QStringLiteral("operator_note"), c.operatorNote}};
+            {QStringLiteral("operator_note"), c.operatorNote},
+            {QStringLiteral("technician"), c.technician}};
         const auto codes = [&](const QString& json) {
             const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
             return QStringLiteral("%1/%2")

@@ -193,13 +193,14 @@ TEST_F(CliOutput, OverdueInstrumentRefusedUnlessOverridden) {
     EXPECT_TRUE(sim->requests().empty());
     QProcess cli;
     cli.start(VL48_CLI, {"check-input", "-p", port, "--points", "23.45", "--db", db, "--instrument",
-                         "calibrator", "--override-due"});
+                         "calibrator", "--override-due", "--technician", "Jana Nováková"});
     cli.write("23.45\n");
     ASSERT_TRUE(cli.waitForFinished(30000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const CliRun history = runCli({"history", "00042", "--db", db, "--json"});
     EXPECT_TRUE(history.out.contains(R"("certificate":"K-118")")) << history.out.toStdString();
     EXPECT_TRUE(history.out.contains(R"("overdue":true)"));
+    EXPECT_TRUE(history.out.contains(R"("technician":"Jana Nováková")"));
 }
 
 }  // namespace

@@ -223,6 +223,10 @@ const std::vector<Migration>& migrations() {
                          "NULL)"),
           QStringLiteral("ALTER TABLE calibration_records ADD COLUMN instruments TEXT NOT NULL "
                          "DEFAULT '[]'")}},
+        // Who calibrated.
+        {4,
+         {QStringLiteral("ALTER TABLE calibration_records ADD COLUMN technician TEXT NOT NULL "
+                         "DEFAULT ''")}},
     };
     return list;
 }
@@ -239,7 +243,7 @@ const QStringList& calibrationColumns() {
         QStringLiteral("as_left"),           QStringLiteral("codes_before"),
         QStringLiteral("codes_after"),       QStringLiteral("verdict"),
         QStringLiteral("problem"),           QStringLiteral("operator_note"),
-        QStringLiteral("instruments")};
+        QStringLiteral("instruments"),       QStringLiteral("technician")};
     return columns;
 }
 
@@ -573,7 +577,8 @@ SqlResult insertCalibration(const QSqlDatabase& db, const CalibrationRecord& r, 
           r.verdict.isEmpty() ? nullOf(QMetaType::QString) : QVariant(r.verdict),
           textOf(r.problem),
           textOf(r.operatorNote),
-          r.instruments.isEmpty() ? QVariant(QStringLiteral("[]")) : QVariant(r.instruments)})
+          r.instruments.isEmpty() ? QVariant(QStringLiteral("[]")) : QVariant(r.instruments),
+          textOf(r.technician)})
         query.addBindValue(value);
     return exec(query);
 }
@@ -623,6 +628,7 @@ std::optional<std::vector<CalibrationRecord>> selectCalibrations(
         r.problem = next();
         r.operatorNote = next();
         r.instruments = next();
+        r.technician = next();
         records.push_back(r);
     }
     return records;

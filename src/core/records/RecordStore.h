@@ -79,6 +79,7 @@ struct CalibrationRecord {
     QString verdict;  // "pass", "fail"; empty when the procedure did not finish
     QString problem;  // why it did not finish
     QString operatorNote;
+    QString technician;  // who calibrated, as the certificate names them
 };
 
 // One of the lab's reference instruments, with the certificate of its own calibration.
