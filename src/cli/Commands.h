@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -57,6 +58,19 @@ struct Invocation {
 // calibration record holds them ("[]" for none). Nothing when one is unknown or overdue without
 // --override-due, or named without a database (said).
 std::optional<QString> instrumentsOf(const Invocation& call, vl48::RecordStore* store);
+
+// What a calibration command settles before anything is driven: the records database, when one
+// is given, opened for recording, and the instruments it names, checked. ExitDone, or ExitFile
+// with the reason said.
+struct CalibrationRecords {
+    std::unique_ptr<vl48::RecordStore> store;
+    QString instruments;  // as CalibrationRecord::instruments holds them
+};
+int prepareCalibration(const Invocation& call, CalibrationRecords& records);
+
+// A number typed on the terminal after `prompt`, with a decimal comma or point; nothing, with
+// `error`, for no line or no number.
+std::optional<double> typedNumber(const QString& prompt, QString& error);
 
 int runPorts(const Invocation& call, const Output& out);
 int runIdentify(const Invocation& call, const Output& out);

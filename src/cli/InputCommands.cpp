@@ -16,26 +16,6 @@ namespace vl48cli {
 
 namespace {
 
-// The calibrator's value, typed on the terminal after it is applied.
-std::optional<double> typedReference(double point, const QString& unit, QString& error) {
-    std::fprintf(stderr,
-                 "vl48-cli: apply %s %s with the calibrator, then type the value it shows (%s): ",
-                 qPrintable(QString::number(point)), qPrintable(unit), qPrintable(unit));
-    std::fflush(stderr);
-    char line[128];
-    if (!std::fgets(line, sizeof line, stdin)) {
-        error = QStringLiteral("no reference typed");
-        return std::nullopt;
-    }
-    QString text = QString::fromLocal8Bit(line).trimmed();
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (ok) return value;
-    error = QStringLiteral("\"%1\" is no reference value").arg(text);
-    return std::nullopt;
-}
-
 QJsonArray pointsJson(const vl48::InputCheckResult& check) {
     QJsonArray points;
     for (const vl48::InputPoint& p : check.points)
@@ -75,21 +55,11 @@ int runCheckInput(const Invocation& call, const Output& out) {
     settings.points = call.points;
     if (call.tolerance) settings.tolerance = *call.tolerance;
     settings.tolerancePercentOfSpan = call.toleranceSpan;
-    std::unique_ptr<vl48::RecordStore> records;
-    QString problem;
-    if (const auto address = databaseOf(call.db, false, problem)) {
-        records = vl48::RecordStore::open(*address, problem);
-        if (!records) {
-            say(QStringLiteral("records database cannot be written: %1").arg(problem));
-            return ExitFile;
-        }
-    } else if (!problem.isEmpty()) {
-        say(problem);
-        return ExitFile;
-    }
     // An unknown or overdue instrument is refused before anything is driven.
-    const std::optional<QString> instruments = instrumentsOf(call, records.get());
-    if (!instruments) return ExitFile;
+    CalibrationRecords calibration;
+    if (const int exit = prepareCalibration(call, calibration)) return exit;
+    vl48::RecordStore* records = calibration.store.get();
+    const QString& instruments = calibration.instruments;
     Session session(call.port);
     if (const int exit = session.connect()) return exit;
     const QString identifier = records ? session.readIdentifier().value_or(QString()) : QString();
@@ -98,7 +68,12 @@ int runCheckInput(const Invocation& call, const Output& out) {
     const vl48::InputCheckResult check = vl48::checkInput(
         session.link(), settings,
         [&](double point, bool ohms, QString& error) {
-            return typedReference(point, unitOf(ohms), error);
+            return typedNumber(
+                QStringLiteral("apply %1 %2 with the calibrator, then type the value "
+                               "it shows (%2)")
+                    .arg(point)
+                    .arg(unitOf(ohms)),
+                error);
         },
         [](int ms) { return pause(ms); });
     const QString unit = unitOf(check.ohms);
@@ -128,7 +103,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
         r.problem = check.problem;
         r.operatorNote = call.note;
         r.technician = call.technician;
-        r.instruments = *instruments;
+        r.instruments = instruments;
         if (const QString failed = records->addCalibration(r); !failed.isEmpty()) {
             say(QStringLiteral("records database: the check was not recorded: %1").arg(failed));
             if (check.complete && check.pass) return ExitUnlogged;

@@ -21,26 +21,15 @@ namespace vl48cli {
 
 namespace {
 
-// A reading typed on the terminal, with a decimal comma or point.
+// A reading typed on the terminal while the output is driven.
 std::optional<double> typedReading(const vl48::OutputSpec& spec, double target, uint16_t code,
                                    QString& error) {
-    std::fprintf(stderr,
-                 "vl48-cli: the output is driven for %s %s (code %u); the meter reads "
-                 "(%s): ",
-                 qPrintable(QString::number(target)), spec.unit, unsigned(code), spec.unit);
-    std::fflush(stderr);
-    char line[128];
-    if (!std::fgets(line, sizeof line, stdin)) {
-        error = QStringLiteral("no reading typed");
-        return std::nullopt;
-    }
-    QString text = QString::fromLocal8Bit(line).trimmed();
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (ok) return value;
-    error = QStringLiteral("\"%1\" is no reading").arg(text);
-    return std::nullopt;
+    return typedNumber(QStringLiteral("the output is driven for %1 %2 (code %3); the meter reads "
+                                      "(%2)")
+                           .arg(target)
+                           .arg(QLatin1String(spec.unit))
+                           .arg(code),
+                       error);
 }
 
 struct Meter {
@@ -208,23 +197,12 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         }
         say(QStringLiteral("meter: %1").arg(meter.identity()));
     }
-    // The records database before anything is driven: a calibration that cannot be recorded is
-    // better not begun.
-    std::unique_ptr<vl48::RecordStore> records;
-    QString problem;
-    if (const auto address = databaseOf(call.db, false, problem)) {
-        records = vl48::RecordStore::open(*address, problem);
-        if (!records) {
-            say(QStringLiteral("records database cannot be written: %1").arg(problem));
-            return ExitFile;
-        }
-    } else if (!problem.isEmpty()) {
-        say(problem);
-        return ExitFile;
-    }
-    // An unknown or overdue instrument is refused before anything is driven.
-    const std::optional<QString> instruments = instrumentsOf(call, records.get());
-    if (!instruments) return ExitFile;
+    // The records database and the instruments before anything is driven: a calibration that
+    // cannot be recorded, or with an instrument overdue, is better not begun.
+    CalibrationRecords calibration;
+    if (const int exit = prepareCalibration(call, calibration)) return exit;
+    vl48::RecordStore* records = calibration.store.get();
+    const QString& instruments = calibration.instruments;
     Session session(call.port);
     if (const int exit = session.connect()) return exit;
     // The unit the record names.
@@ -248,8 +226,8 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         c.problem = c.asFound.problem;
         const vl48::CheckResult& check = c.asFound;
         reportCheck("check", spec, check, settings.tolerancePercent, out);
-        const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, false,
-                                                call.note, *instruments, call.technician);
+        const bool recorded = recordCalibration(records, session, identifier, meter, c, false,
+                                                call.note, instruments, call.technician);
         if (!check.complete) {
             say(check.problem);
             return interrupted() ? ExitInterrupted : ExitExchange;
@@ -273,8 +251,8 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
             if (told == 2) reportCheck("as left", spec, now.asLeft, settings.tolerancePercent, out);
             ++told;
         });
-    const bool recorded = recordCalibration(records.get(), session, identifier, meter, c, true,
-                                            call.note, *instruments, call.technician);
+    const bool recorded = recordCalibration(records, session, identifier, meter, c, true, call.note,
+                                            instruments, call.technician);
     if (!c.problem.isEmpty()) {
         say(c.stored ? QStringLiteral("codes stored, but the as-left check did not finish: %1")
                            .arg(c.problem)

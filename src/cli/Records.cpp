@@ -220,6 +220,41 @@ std::optional<QString> instrumentsOf(const Invocation& call, vl48::RecordStore* 
     return used;
 }
 
+int prepareCalibration(const Invocation& call, CalibrationRecords& records) {
+    QString problem;
+    if (const auto address = databaseOf(call.db, false, problem)) {
+        records.store = vl48::RecordStore::open(*address, problem);
+        if (!records.store) {
+            say(QStringLiteral("records database cannot be written: %1").arg(problem));
+            return ExitFile;
+        }
+    } else if (!problem.isEmpty()) {
+        say(problem);
+        return ExitFile;
+    }
+    const std::optional<QString> instruments = instrumentsOf(call, records.store.get());
+    if (!instruments) return ExitFile;
+    records.instruments = *instruments;
+    return ExitDone;
+}
+
+std::optional<double> typedNumber(const QString& prompt, QString& error) {
+    std::fputs(("vl48-cli: " + prompt + QStringLiteral(": ")).toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    char line[128];
+    if (!std::fgets(line, sizeof line, stdin)) {
+        error = QStringLiteral("nothing typed");
+        return std::nullopt;
+    }
+    QString text = QString::fromLocal8Bit(line).trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok) return value;
+    error = QStringLiteral("\"%1\" is no number").arg(text);
+    return std::nullopt;
+}
+
 int runInstruments(const Invocation& call, const Output& out) {
     QString problem;
     const auto address = databaseOf(call.db, true, problem);
