@@ -25,6 +25,11 @@ QString ScpiMeter::open() {
         if (identity.isEmpty() || identity.contains('\0'))
             return QStringLiteral("the meter on %1 gave no identity").arg(m_settings.port);
         m_identity = QString::fromLatin1(identity);
+        // Bench meters on RS-232 take measurement queries only in remote mode; those that do
+        // not know the command ignore it (it asks nothing, so nothing comes back).
+        const QByteArray remote("SYST:REM\n");
+        m_port.PortWrite(reinterpret_cast<const uint8_t*>(remote.constData()), int(remote.size()));
+        m_port.PortWaitWrite(false);
         return {};
     } catch (const EComError& e) {
         m_port.setActive(false);
