@@ -350,6 +350,10 @@ data</source>
         <source>Heslo</source>
         <translation>Password</translation>
     </message>
+    <message>
+        <source>Kalibrovat výstup…</source>
+        <translation>Calibrate output…</translation>
+    </message>
 </context>
 <context>
     <name>FrmMain</name>
@@ -443,6 +447,10 @@ data</source>
     <message>
         <source>Skutečná teplota svorek</source>
         <translation>True terminal temperature</translation>
+    </message>
+    <message>
+        <source>Kalibrovat výstup…</source>
+        <translation>Calibrate output…</translation>
     </message>
 </context>
 <context>
@@ -666,6 +674,152 @@ data</source>
     <message>
         <source>Zavřít</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>Výstup:</source>
+        <translation>Output:</translation>
+    </message>
+    <message>
+        <source>Měřidlo:</source>
+        <translation>Meter:</translation>
+    </message>
+    <message>
+        <source>Port měřidla:</source>
+        <translation>Meter port:</translation>
+    </message>
+    <message>
+        <source>Rychlost (Bd):</source>
+        <translation>Baud rate:</translation>
+    </message>
+    <message>
+        <source>Dotaz SCPI:</source>
+        <translation>SCPI query:</translation>
+    </message>
+    <message>
+        <source>Tolerance (% rozsahu):</source>
+        <translation>Tolerance (% of span):</translation>
+    </message>
+    <message>
+        <source>Doba ustálení (ms):</source>
+        <translation>Settling time (ms):</translation>
+    </message>
+    <message>
+        <source>Před seřízením:</source>
+        <translation>As found:</translation>
+    </message>
+    <message>
+        <source>Po seřízení:</source>
+        <translation>As left:</translation>
+    </message>
+    <message>
+        <source>Údaj měřidla</source>
+        <translation>Meter reading</translation>
+    </message>
+    <message>
+        <source>Výstup je nastaven na %1 %2 (kód %3).
+Zadejte údaj měřidla (%2):</source>
+        <translation>The output is set to %1 %2 (code %3).
+Enter the meter reading (%2):</translation>
+    </message>
+    <message>
+        <source>Měřidlo nelze použít: %1</source>
+        <translation>The meter cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>údaj měřidla nebyl zadán</source>
+        <translation>no meter reading entered</translation>
+    </message>
+    <message>
+        <source>vyhovuje</source>
+        <translation>pass</translation>
+    </message>
+    <message>
+        <source>nevyhovuje</source>
+        <translation>fail</translation>
+    </message>
+    <message>
+        <source>Cíl (%1)</source>
+        <translation>Target (%1)</translation>
+    </message>
+    <message>
+        <source>Kód</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Údaj (%1)</source>
+        <translation>Reading (%1)</translation>
+    </message>
+    <message>
+        <source>Chyba (% rozsahu)</source>
+        <translation>Error (% of span)</translation>
+    </message>
+    <message>
+        <source>Probíhá kalibrace…</source>
+        <translation>Calibrating…</translation>
+    </message>
+    <message>
+        <source>Seřízení: nula %1 → %2, konec %3 → %4 (kol: %5)</source>
+        <translation>Trim: zero %1 → %2, end %3 → %4 (rounds: %5)</translation>
+    </message>
+    <message>
+        <source>, kódy se přestaly měnit</source>
+        <translation>, the codes stopped changing</translation>
+    </message>
+    <message>
+        <source>Seřízení nedokončeno (kol: %1)</source>
+        <translation>Trim not finished (rounds: %1)</translation>
+    </message>
+    <message>
+        <source>Kalibrace byla přerušena chybou spojení.</source>
+        <translation>The calibration was interrupted by a connection error.</translation>
+    </message>
+    <message>
+        <source>VYHOVUJE</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>NEVYHOVUJE</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>Kódy byly uloženy, kontrola po seřízení nebyla dokončena: %1</source>
+        <translation>The codes were stored, but the as-left check did not finish: %1</translation>
+    </message>
+    <message>
+        <source>Nic nebylo uloženo: %1</source>
+        <translation>Nothing was stored: %1</translation>
+    </message>
+    <message>
+        <source>Kalibrace výstupu – servisní panel</source>
+        <translation>Output calibration – service panel</translation>
+    </message>
+    <message>
+        <source>Kalibrace výstupu – panel korekce</source>
+        <translation>Output calibration – correction panel</translation>
+    </message>
+    <message>
+        <source>Proud 0–20 mA</source>
+        <translation>Current 0–20 mA</translation>
+    </message>
+    <message>
+        <source>Napětí 0–10 V</source>
+        <translation>Voltage 0–10 V</translation>
+    </message>
+    <message>
+        <source>Údaje zadávané ručně</source>
+        <translation>Readings typed by hand</translation>
+    </message>
+    <message>
+        <source>Multimetr SCPI na sériovém portu</source>
+        <translation>SCPI multimeter on a serial port</translation>
+    </message>
+    <message>
+        <source>Spustit</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>Kalibrace nebyla uložena do databáze %1 (%2).</source>
+        <translation>The calibration was not saved to the database %1 (%2).</translation>
     </message>
 </context>
 <context>

@@ -298,6 +298,7 @@ struct TFrmMainControls {
     QProgressBar* PrgBrAOIEnd = nullptr;
     QProgressBar* PrgBrAOUZero = nullptr;
     QProgressBar* PrgBrAOUEnd = nullptr;
+    QPushButton* BtnCalibrateAO = nullptr;
 
     QGroupBox* GrpBxService = nullptr;
     QLineEdit* EdtAIN1 = nullptr;
@@ -339,6 +340,7 @@ struct TFrmMainControls {
     QProgressBar* PrgBrAOUZeroDACorr = nullptr;
     QProgressBar* PrgBrAOUEndDACorr = nullptr;
     QPushButton* SpdBtnUndoDACorr = nullptr;
+    QPushButton* BtnCalibrateAODACorr = nullptr;
 };
 
 }  // namespace vl48

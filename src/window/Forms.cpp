@@ -297,6 +297,7 @@ void takeServiceControls(TFrmMainControls& w, const Ui::ServiceTab& service) {
     w.PrgBrAOUZero = service.PrgBrAOUZero;
     w.SpnEdtAOUEnd = service.SpnEdtAOUEnd;
     w.PrgBrAOUEnd = service.PrgBrAOUEnd;
+    w.BtnCalibrateAO = service.BtnCalibrateAO;
     w.CheckBoxes = {service.CheckBox1,  service.CheckBox2,  service.CheckBox3,  service.CheckBox4,
                     service.CheckBox5,  service.CheckBox6,  service.CheckBox7,  service.CheckBox8,
                     service.CheckBox9,  service.CheckBox10, service.CheckBox11, service.CheckBox12,
@@ -319,6 +320,7 @@ void takeDACorrControls(TFrmMainControls& w, const Ui::DACorrTab& daCorr) {
     w.SpnEdtAOUEndDACorr = daCorr.SpnEdtAOUEndDACorr;
     w.PrgBrAOUEndDACorr = daCorr.PrgBrAOUEndDACorr;
     w.SpdBtnUndoDACorr = daCorr.SpdBtnUndoDACorr;
+    w.BtnCalibrateAODACorr = daCorr.BtnCalibrateAODACorr;
 }
 
 }  // namespace

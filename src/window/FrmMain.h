@@ -30,7 +30,10 @@ class QTranslator;
 namespace vl48 {
 
 class TOKBottomDlg;
+class TOutputCalibrationDlg;
 class TRecordsDlg;
+struct OutputCalibration;
+enum class TrimPanel;
 
 // Kinds of message box; every box has a single OK button.
 enum class MsgKind { Error, Warning, Information, Plain };
@@ -161,6 +164,17 @@ public:
     void EEDACorr();
     void SpdBtnEnableDACorrClick();
     void SpdBtnUndoDACorrClick();
+
+    // --- The output calibrated against a reference meter, from either panel
+    // (window/service/OutputCalibrationDialog.cpp)
+    void BtnCalibrateAOClick(TrimPanel panel);
+    // Seams for tests: the reading a person types for a point (nothing when cancelled), and the
+    // dialog handed over instead of running its own event loop.
+    std::function<std::optional<double>(double target, const QString& unit)> readingHook;
+    std::function<void(TOutputCalibrationDlg&)> calibrationDialogHook;
+    // What a calibration leaves behind: the codes it stored shown on both panels without driving
+    // the output, and its record in the database in use.
+    void outputCalibrated(const OutputCalibration& calibration, const QString& reference);
 
     // --- Service terminal and input calibration (window/service/Terminal.cpp,
     // window/service/Calibration.cpp)
@@ -302,6 +316,7 @@ private:
     std::unique_ptr<RecordStore> m_records;
     std::optional<UnitRecord> m_unitRecord;
     bool chooseDatabase();
+    void recordOutputCalibration(const OutputCalibration& calibration, const QString& reference);
     // Records kept on this bench because the server is away: told once, until it answers again.
     bool m_toldRecordsWaiting = false;
     void tellRecordsWaiting();

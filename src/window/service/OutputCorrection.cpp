@@ -16,9 +16,11 @@
 #include <optional>
 
 #include "core/session/Cells.h"
+#include "core/session/OutputTrim.h"
 #include "core/session/ServiceTerminal.h"
 #include "window/FrmMain.h"
 #include "window/Widgets.h"
+#include "window/service/OutputCalibrationDialog.h"
 
 namespace vl48 {
 
@@ -280,6 +282,24 @@ void TFrmMain::SpdBtnUndoDACorrClick() {
     });
 }
 
+void TFrmMain::outputCalibrated(const OutputCalibration& c, const QString& reference) {
+    // The procedure released the output however it ended: nothing stands driven by a field.
+    m_outputCorrection->driven.reset();
+    if (c.stored) {
+        // Both panels show the same cells; what they show is now what is stored, and showing it
+        // drives nothing.
+        const OutputSpec& spec = outputSpec(c.kind);
+        Updating = true;
+        const auto done = qScopeGuard([this] { Updating = false; });
+        for (auto& f : m_outputCorrection->fields) {
+            if (f.cell != spec.zeroCell && f.cell != spec.endCell) continue;
+            f.spin->showValue(f.cell == spec.zeroCell ? c.codesAfter[0] : c.codesAfter[1]);
+            showTextChanged(f.spin, false);
+        }
+    }
+    recordOutputCalibration(c, reference);
+}
+
 // Makes the correction state, whose type only this unit knows, and binds the correction's fields.
 void TFrmMain::connectOutputCorrectionHandlers() {
     m_outputCorrection = std::make_shared<OutputCorrectionState>();
@@ -303,6 +323,10 @@ void TFrmMain::connectOutputCorrectionHandlers() {
     }
     connect(SpdBtnEnableDACorr, &QPushButton::clicked, this, &TFrmMain::SpdBtnEnableDACorrClick);
     connect(SpdBtnUndoDACorr, &QPushButton::clicked, this, &TFrmMain::SpdBtnUndoDACorrClick);
+    connect(BtnCalibrateAO, &QPushButton::clicked, this,
+            [this] { BtnCalibrateAOClick(TrimPanel::Service); });
+    connect(BtnCalibrateAODACorr, &QPushButton::clicked, this,
+            [this] { BtnCalibrateAOClick(TrimPanel::Correction); });
 }
 
 }  // namespace vl48
