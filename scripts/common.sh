@@ -11,7 +11,7 @@ BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           qt6-tools-dev qt6-l10n-tools libgl-dev libgtest-dev googletest xvfb xauth
           fonts-dejavu-core desktop-file-utils appstream libqt6sql6-sqlite libqt6sql6-psql
-          postgresql)
+          postgresql poppler-utils)
 # What the sanitized and the fuzzing builds need on top: clang with its sanitizer and libFuzzer
 # runtimes, and llvm-symbolizer (package llvm) for readable stack traces in the reports.
 SANITIZER_PACKAGES=(clang libclang-rt-14-dev llvm)

@@ -19,9 +19,9 @@ const QList<QCommandLineOption>& allOptions() {
          QStringLiteral("The serial port, or a simulator's port link."),
          QStringLiteral("PORT")},
         {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("Also save the configuration to FILE.vl4, as the window's basic tab saves "
-                        "it."),
-         QStringLiteral("FILE.vl4")},
+         QStringLiteral("The file to write: read saves the configuration to FILE.vl4 as the "
+                        "window's basic tab saves it, certificate writes FILE.pdf."),
+         QStringLiteral("FILE")},
         {QStringLiteral("verify"),
          QStringLiteral("After programming, read the unit back and compare it with the file.")},
         {QStringLiteral("log"),
@@ -99,6 +99,14 @@ const QList<QCommandLineOption>& allOptions() {
          QStringLiteral("TEXT")},
         {QStringLiteral("due"), QStringLiteral("The instrument's calibration due date."),
          QStringLiteral("yyyy-MM-dd")},
+        {QStringLiteral("lang"),
+         QStringLiteral("The certificate's language: Czech (cs, the default) or English (en)."),
+         QStringLiteral("cs|en")},
+        {QStringLiteral("lab"),
+         QStringLiteral("The lab that issues the certificate: an INI file with name, address "
+                        "(lines separated by |), place and logo (default "
+                        "~/.config/vl48/lab.ini)."),
+         QStringLiteral("FILE")},
         {QStringLiteral("pending"),
          QStringLiteral("The records kept on this bench that its server has not received yet "
                         "(after one more attempt to send them).")},
@@ -268,6 +276,15 @@ const std::vector<Command>& commands() {
           QStringLiteral("pending")},
          nullptr,
          runRecords},
+        {"certificate",
+         "certificate RECORD-ID -o FILE.pdf [--lang cs|en] [--db URL] [--lab FILE]",
+         "Write one calibration record (its id as history --json gives it) as a calibration "
+         "certificate, an A4 PDF, in Czech or English (exit code 10 when the record is not in "
+         "the database).",
+         {QStringLiteral("output"), QStringLiteral("lang"), QStringLiteral("db"),
+          QStringLiteral("lab")},
+         "RECORD-ID",
+         runCertificate},
     };
     return list;
 }
@@ -282,11 +299,13 @@ const char* const ExitCodesText =
     "     (steps before N are stored, none after)\n"
     "  5  the transmitter holds other values than the file (write/series --verify, diff)\n"
     "  6  nothing written: a configuration file that cannot be read or is refused, or a log\n"
-    "     or a records database that cannot take the unit's record\n"
+    "     or a records database that cannot take the unit's record; certificate: the lab\n"
+    "     file cannot be read or the PDF cannot be written\n"
     "  7  the unit was programmed, but its log line or its record could not be written\n"
     "  8  the write went through, but the read-back of --verify did not answer\n"
     "  9  stopped by Ctrl+C, SIGTERM or SIGHUP, nothing left half-written\n"
-    " 10  the records database cannot be opened or read (history, records)\n"
+    " 10  the records database cannot be opened or read (history, records, certificate), or\n"
+    "     it holds no calibration record of the id given (certificate)\n"
     " 11  outside the tolerance (check-output, trim-output as left, check-input)\n"
     "130  a second request abandoned a unit half-written\n"
     "A series ends with the code of its first unit that was not programmed, and prints a\n"
@@ -425,6 +444,10 @@ QString invocationFrom(const QCommandLineParser& parser, const Command& command,
         call.due = QDate::fromString(value("due"), Qt::ISODate);
         if (!call.due.isValid()) return QStringLiteral("--due wants a date yyyy-MM-dd");
     }
+    call.lang = has("lang") ? value("lang") : QStringLiteral("cs");
+    if (call.lang != QLatin1String("cs") && call.lang != QLatin1String("en"))
+        return QStringLiteral("--lang wants cs or en");
+    call.lab = value("lab");
     if (has("tolerance-span")) {
         bool ok = false;
         call.toleranceSpan = value("tolerance-span").toDouble(&ok);
@@ -510,10 +533,12 @@ int dispatch(const QStringList& arguments, QString& name, const Output& out) {
                                      QStringLiteral("The configuration file."),
                                      QLatin1String(FileArgument));
     else if (command->argument)
-        parser.addPositionalArgument(QStringLiteral("identifier"),
-                                     QStringLiteral("The unit's identifier, as its records "
-                                                    "name it (00042)."),
-                                     QLatin1String(command->argument));
+        parser.addPositionalArgument(
+            QStringLiteral("identifier"),
+            command->run == runCertificate
+                ? QStringLiteral("The calibration record's id, as history --json gives it.")
+                : QStringLiteral("The unit's identifier, as its records name it (00042)."),
+            QLatin1String(command->argument));
     if (!parser.parse(withDatabaseValue(arguments))) {
         say(parser.errorText() + QStringLiteral("; see vl48-cli %1 --help").arg(name));
         return ExitUsage;

@@ -52,6 +52,9 @@ struct Invocation {
     QString technician;  // who calibrates: --technician, else VL48_TECHNICIAN, else the login
     QString add, model, serial, certificate;
     QDate due;
+    // certificate: its language (cs, en) and the lab file; the record's id is `identifier`
+    QString lang;
+    QString lab;
 };
 
 // The instruments a check names, checked against the list of the records database, as the
@@ -85,5 +88,6 @@ int runCheckOutput(const Invocation& call, const Output& out);
 int runTrimOutput(const Invocation& call, const Output& out);
 int runCheckInput(const Invocation& call, const Output& out);
 int runInstruments(const Invocation& call, const Output& out);
+int runCertificate(const Invocation& call, const Output& out);
 
 }  // namespace vl48cli

@@ -1,21 +1,32 @@
 # The core stands alone: its files include only Qt Core, Qt SerialPort (Qt SQL in records/, for
 # the records database), the standard library and the core itself, each core folder only the folders below it (device, then link and records,
-# then session), and the command-line programmer only the core and its own files. A window header
-# or a widget in the core would tie the command-line programmer to a display.
+# then session), and the command-line programmer only the core, the certificate (report/) and its
+# own files, with Qt Gui in its main alone (the certificate's application object). The certificate
+# builds on the core and Qt Gui, never on widgets. A window header or a widget in the core would
+# tie the command-line programmer to a display.
 #
 # Run by CTest: cmake -DSRC=<src> -DQT_DIRS=<include dirs, separated by |> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.22)
 string(REPLACE "|" ";" QT_DIRS "${QT_DIRS}")
+# Qt Gui's headers lie beside Qt Core's.
+foreach(dir ${QT_DIRS})
+  if(dir MATCHES "^(.*)/QtCore$")
+    if(IS_DIRECTORY "${CMAKE_MATCH_1}/QtGui")
+      list(APPEND QT_DIRS "${CMAKE_MATCH_1}/QtGui")
+    endif()
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES QT_DIRS)
 set(uses_device device)
 set(uses_link device link)
 set(uses_records device records)
 set(uses_session device link records session)
 
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/core/*.h ${SRC}/core/*.cpp ${SRC}/cli/*.h
-     ${SRC}/cli/*.cpp)
+     ${SRC}/cli/*.cpp ${SRC}/report/*.h ${SRC}/report/*.cpp)
 set(failures "")
 foreach(file ${files})
-  string(REGEX MATCH "^(core/[a-z]+|cli)/" area "${file}")
+  string(REGEX MATCH "^(core/[a-z]+|cli|report)/" area "${file}")
   set(area "${CMAKE_MATCH_1}")
   file(STRINGS ${SRC}/${file} lines REGEX "^[ \t]*#[ \t]*include")
   foreach(line ${lines})
@@ -28,7 +39,8 @@ foreach(file ${files})
             list(APPEND failures "${file}: ${header} (${area} does not build on core/${folder})")
           endif()
         endif()
-      elseif(NOT (area STREQUAL "cli" AND NOT header MATCHES "/"))
+      elseif(area STREQUAL "cli" AND header MATCHES "^report/")
+      elseif(NOT ((area STREQUAL "cli" OR area STREQUAL "report") AND NOT header MATCHES "/"))
         list(APPEND failures "${file}: ${header}")
       endif()
     elseif(line MATCHES "<(Q[A-Za-z/]+)>")
@@ -38,6 +50,12 @@ foreach(file ${files})
       set(sql_note ", nor Qt SQL in core/records")
       if(area STREQUAL "core/records")
         set(modules "Core|SerialPort|Sql")
+      elseif(area STREQUAL "report")
+        set(modules "Core|Gui")
+        set(sql_note ": the certificate takes Qt Core and Qt Gui")
+      elseif(file STREQUAL "cli/main.cpp")
+        set(modules "Core|SerialPort|Gui")
+        set(sql_note ", nor Qt Gui outside cli/main.cpp")
       endif()
       if(header MATCHES "/")
         if(header MATCHES "^Qt(${modules})/")
@@ -62,4 +80,5 @@ if(failures)
   list(JOIN failures "\n  " text)
   message(FATAL_ERROR "Includes that break the layers:\n  ${text}")
 endif()
-message(STATUS "${count} files of the core and the command-line programmer keep to their layers")
+message(STATUS "${count} files of the core, the command-line programmer and the certificate keep "
+               "to their layers")
