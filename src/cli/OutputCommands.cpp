@@ -22,12 +22,12 @@ namespace vl48cli {
 namespace {
 
 // A reading typed on the terminal while the output is driven.
-std::optional<double> typedReading(const vl48::OutputSpec& spec, double target, uint16_t code,
+std::optional<double> typedReading(const vl48::OutputRange& range, double target, uint16_t code,
                                    QString& error) {
     return typedNumber(QStringLiteral("the output is driven for %1 %2 (code %3); the meter reads "
                                       "(%2)")
                            .arg(target)
-                           .arg(QLatin1String(spec.unit))
+                           .arg(QLatin1String(range.unit))
                            .arg(code),
                        error);
 }
@@ -37,17 +37,17 @@ struct Meter {
     QString identity() const { return scpi ? scpi->identity() : QStringLiteral("typed"); }
 };
 
-vl48::MeterRead meterRead(Meter& meter, const vl48::OutputSpec& spec) {
+vl48::MeterRead meterRead(Meter& meter, const vl48::OutputRange& range) {
     if (!meter.scpi)
-        return [&spec](double target, uint16_t code, QString& error) {
-            return typedReading(spec, target, code, error);
+        return [&range](double target, uint16_t code, QString& error) {
+            return typedReading(range, target, code, error);
         };
-    return [&meter, &spec](double, uint16_t, QString& error) -> std::optional<double> {
+    return [&meter, &range](double, uint16_t, QString& error) -> std::optional<double> {
         const vl48::ScpiMeterSettings& s = meter.scpi->settings();
         const auto value = meter.scpi->measure(
-            spec.kind == vl48::OutputKind::Current ? s.currentQuery : s.voltageQuery, error);
+            range.kind == vl48::OutputKind::Current ? s.currentQuery : s.voltageQuery, error);
         // The meter answers in amperes; the output is told in milliamperes.
-        if (value && spec.kind == vl48::OutputKind::Current) return *value * 1000.0;
+        if (value && range.kind == vl48::OutputKind::Current) return *value * 1000.0;
         return value;
     };
 }
@@ -63,19 +63,19 @@ QJsonArray pointsJson(const vl48::CheckResult& check) {
     return points;
 }
 
-QString checkText(const char* stage, const vl48::OutputSpec& spec, const vl48::CheckResult& check,
+QString checkText(const char* stage, const vl48::OutputRange& range, const vl48::CheckResult& check,
                   double tolerance) {
     QString text = QStringLiteral(
                        "%1 (%2, tolerance %3 % of %4 %5):\n  target      code  reading     "
                        "error %")
-                       .arg(QLatin1String(stage), QLatin1String(spec.name))
+                       .arg(QLatin1String(stage), QLatin1String(range.name))
                        .arg(tolerance)
-                       .arg(spec.fullScale)
-                       .arg(QLatin1String(spec.unit));
+                       .arg(range.fullScale)
+                       .arg(QLatin1String(range.unit));
     for (const vl48::CheckPoint& p : check.points)
         text += QStringLiteral("\n  %1 %2  %3  %4  %5  %6")
                     .arg(p.target, 6, 'f', 3)
-                    .arg(QLatin1String(spec.unit), -2)
+                    .arg(QLatin1String(range.unit), -2)
                     .arg(p.code, 5)
                     .arg(p.reading, 9, 'f', 4)
                     .arg(p.errorPercent, 8, 'f', 4)
@@ -85,16 +85,16 @@ QString checkText(const char* stage, const vl48::OutputSpec& spec, const vl48::C
     return text;
 }
 
-void reportCheck(const char* stage, const vl48::OutputSpec& spec, const vl48::CheckResult& check,
+void reportCheck(const char* stage, const vl48::OutputRange& range, const vl48::CheckResult& check,
                  double tolerance, const Output& out) {
     if (check.points.empty() && check.complete) return;
     out.result({{QStringLiteral("stage"), QLatin1String(stage)},
-                {QStringLiteral("output"), QLatin1String(spec.name)},
+                {QStringLiteral("output"), QLatin1String(range.name)},
                 {QStringLiteral("tolerance_percent"), tolerance},
                 {QStringLiteral("points"), pointsJson(check)},
                 {QStringLiteral("complete"), check.complete},
                 {QStringLiteral("pass"), check.pass}},
-               checkText(stage, spec, check, tolerance));
+               checkText(stage, range, check, tolerance));
 }
 
 void reportTrim(const vl48::OutputCalibration& c, const Output& out) {
@@ -138,7 +138,7 @@ bool recordCalibration(vl48::RecordStore* store, const Session& session, const Q
     r.firmware = id.firmwareText.full;
     r.identifier = identifier;
     r.procedure = trim ? QStringLiteral("output trim") : QStringLiteral("output check");
-    r.subject = QLatin1String(vl48::outputSpec(c.kind).name);
+    r.subject = QLatin1String(vl48::outputRange(c.kind).name);
     r.reference = meter.identity();
     r.tolerancePercent = c.tolerancePercent;
     r.asFound = compact(pointsJson(c.asFound));
@@ -182,7 +182,7 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         say(problem);
         return ExitUsage;
     }
-    const vl48::OutputSpec& spec = vl48::outputSpec(kind);
+    const vl48::OutputRange& range = vl48::outputRange(kind);
     Meter meter;
     if (!call.meter.isEmpty()) {
         vl48::ScpiMeterSettings m;
@@ -208,12 +208,12 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
     // The unit the record names.
     const QString identifier = records ? session.readIdentifier().value_or(QString()) : QString();
     catchInterrupt();
-    const vl48::MeterRead read = meterRead(meter, spec);
+    const vl48::MeterRead read = meterRead(meter, range);
     const vl48::SettleWait wait = [](int ms) { return pause(ms); };
     if (!trim) {
-        const std::optional<uint16_t> zero = vl48::readCell(session.link(), spec.zeroCell);
+        const std::optional<uint16_t> zero = vl48::readCell(session.link(), range.zeroCell);
         const std::optional<uint16_t> end =
-            zero ? vl48::readCell(session.link(), spec.endCell) : std::nullopt;
+            zero ? vl48::readCell(session.link(), range.endCell) : std::nullopt;
         if (!end) {
             say(QStringLiteral("the output's codes could not be read"));
             return ExitExchange;
@@ -225,7 +225,7 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         c.asFound = vl48::checkOutput(session.link(), kind, *zero, *end, settings, read, wait);
         c.problem = c.asFound.problem;
         const vl48::CheckResult& check = c.asFound;
-        reportCheck("check", spec, check, settings.tolerancePercent, out);
+        reportCheck("check", range, check, settings.tolerancePercent, out);
         const bool recorded = recordCalibration(records, session, identifier, meter, c, false,
                                                 call.note, instruments, call.technician);
         if (!check.complete) {
@@ -246,9 +246,10 @@ int runOutput(const Invocation& call, const Output& out, bool trim) {
         session.link(), kind, panel, settings, read, wait, [&](const vl48::OutputCalibration& now) {
             // Each table once, as soon as it is done.
             if (told == 0)
-                reportCheck("as found", spec, now.asFound, settings.tolerancePercent, out);
+                reportCheck("as found", range, now.asFound, settings.tolerancePercent, out);
             if (told == 1 && now.trim.done) reportTrim(now, out);
-            if (told == 2) reportCheck("as left", spec, now.asLeft, settings.tolerancePercent, out);
+            if (told == 2)
+                reportCheck("as left", range, now.asLeft, settings.tolerancePercent, out);
             ++told;
         });
     const bool recorded = recordCalibration(records, session, identifier, meter, c, true, call.note,

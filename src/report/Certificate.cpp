@@ -270,8 +270,8 @@ QString codesText(const CalibrationRecord& r, const Language& t) {
 QString html(const CalibrationRecord& r, const LabSettings& lab, const Language& t, bool withLogo) {
     const bool output = r.procedure.startsWith(QLatin1String("output"));
     const bool voltage = r.subject == QLatin1String("voltage");
-    const OutputSpec& spec = outputSpec(voltage ? OutputKind::Voltage : OutputKind::Current);
-    const QString unit = output ? QLatin1String(spec.unit) : r.subject;
+    const OutputRange& range = outputRange(voltage ? OutputKind::Voltage : OutputKind::Current);
+    const QString unit = output ? QLatin1String(range.unit) : r.subject;
 
     QString issuer = QStringLiteral("<b>%1</b>").arg(escaped(lab.name));
     for (const QString& line : lab.address) issuer += QStringLiteral("<br/>") + escaped(line);
@@ -296,7 +296,7 @@ QString html(const CalibrationRecord& r, const LabSettings& lab, const Language&
     if (output)
         tolerance = QStringLiteral("± %1 % %2 (%3 %4)")
                         .arg(t.number(r.tolerancePercent, 3), t("z rozsahu", "of full scale"),
-                             t.number(spec.fullScale, 0), QLatin1String(spec.unit));
+                             t.number(range.fullScale, 0), QLatin1String(range.unit));
     else if (r.tolerancePercent > 0)
         tolerance = QStringLiteral("± %1 % %2")
                         .arg(t.number(r.tolerancePercent, 3),

@@ -47,10 +47,10 @@ int rounded(double code) { return int(std::lround(code)); }
 
 }  // namespace
 
-const OutputSpec& outputSpec(OutputKind kind) {
-    static const OutputSpec current{
+const OutputRange& outputRange(OutputKind kind) {
+    static const OutputRange current{
         OutputKind::Current, "current", "mA", EEAOIZero, EEAOIEnd, 20.0, 4.0, {4, 8, 12, 16, 20}};
-    static const OutputSpec voltage{
+    static const OutputRange voltage{
         OutputKind::Voltage, "voltage", "V", EEAOUZero, EEAOUEnd, 10.0, 1.0, {0, 2.5, 5, 7.5, 10}};
     return kind == OutputKind::Current ? current : voltage;
 }
@@ -63,18 +63,18 @@ uint16_t codeForTarget(double target, uint16_t zero, uint16_t end, double fullSc
 CheckResult checkOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end,
                         const OutputSettings& settings, const MeterRead& read,
                         const SettleWait& wait) {
-    const OutputSpec& spec = outputSpec(kind);
+    const OutputRange& range = outputRange(kind);
     CheckResult result;
     DrivenOutput output(link);
-    for (double target : settings.points.empty() ? spec.checkPoints : settings.points) {
+    for (double target : settings.points.empty() ? range.checkPoints : settings.points) {
         CheckPoint point;
         point.target = target;
-        point.code = codeForTarget(target, zero, end, spec.fullScale);
+        point.code = codeForTarget(target, zero, end, range.fullScale);
         const auto reading =
             output.readAt(point.code, target, settings, read, wait, result.problem);
         if (!reading) return result;
         point.reading = *reading;
-        point.errorPercent = (point.reading - target) / spec.fullScale * 100.0;
+        point.errorPercent = (point.reading - target) / range.fullScale * 100.0;
         // Rounded as shown, so that a point shown within the tolerance passes.
         point.pass =
             std::fabs(std::round(point.errorPercent * 1e4) / 1e4) <= settings.tolerancePercent;
@@ -89,51 +89,51 @@ CheckResult checkOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end
 TrimResult trimOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end,
                       const OutputSettings& settings, const MeterRead& read,
                       const SettleWait& wait) {
-    const OutputSpec& spec = outputSpec(kind);
-    const double within = settings.trimPercent / 100.0 * spec.fullScale;
+    const OutputRange& range = outputRange(kind);
+    const double within = settings.trimPercent / 100.0 * range.fullScale;
     TrimResult result;
     DrivenOutput output(link);
     for (int round = 0; round < settings.trimRounds; ++round) {
         TrimRound r;
-        r.lowCode = codeForTarget(spec.lowTarget, zero, end, spec.fullScale);
+        r.lowCode = codeForTarget(range.lowTarget, zero, end, range.fullScale);
         r.endCode = end;
         const auto low =
-            output.readAt(r.lowCode, spec.lowTarget, settings, read, wait, result.problem);
+            output.readAt(r.lowCode, range.lowTarget, settings, read, wait, result.problem);
         if (!low) return result;
         const auto high =
-            output.readAt(r.endCode, spec.fullScale, settings, read, wait, result.problem);
+            output.readAt(r.endCode, range.fullScale, settings, read, wait, result.problem);
         if (!high) return result;
         r.lowReading = *low;
         r.endReading = *high;
         result.rounds.push_back(r);
         result.zero = zero;
         result.end = end;
-        result.withinTarget = std::fabs(r.lowReading - spec.lowTarget) <= within &&
-                              std::fabs(r.endReading - spec.fullScale) <= within;
+        result.withinTarget = std::fabs(r.lowReading - range.lowTarget) <= within &&
+                              std::fabs(r.endReading - range.fullScale) <= within;
         if (result.withinTarget) break;
         // The unit's line through the two readings, per code. A current output that reads
         // nothing at the low point is clipped there: no line can be told from it.
         const double slope = (r.endReading - r.lowReading) / (double(r.endCode) - r.lowCode);
         if (r.endCode == r.lowCode || !(slope > 0) ||
-            (kind == OutputKind::Current && r.lowReading <= 0.01 * spec.fullScale)) {
+            (kind == OutputKind::Current && r.lowReading <= 0.01 * range.fullScale)) {
             result.problem = QStringLiteral(
                                  "the output does not follow the code (%1 %3 at code %2, %4 %3 "
                                  "at code %5)")
                                  .arg(r.lowReading, 0, 'f', 4)
                                  .arg(r.lowCode)
-                                 .arg(QLatin1String(spec.unit))
+                                 .arg(QLatin1String(range.unit))
                                  .arg(r.endReading, 0, 'f', 4)
                                  .arg(r.endCode);
             return result;
         }
         const int newZero = rounded(r.endCode - r.endReading / slope);
-        const int newEnd = rounded(r.endCode + (spec.fullScale - r.endReading) / slope);
+        const int newEnd = rounded(r.endCode + (range.fullScale - r.endReading) / slope);
         if (newZero < 0 || newEnd > MaxCode || newZero >= newEnd) {
             result.problem = QStringLiteral(
                                  "the output cannot give 0 and %1 %2 within the converter's "
                                  "codes (zero %3, end %4 needed)")
-                                 .arg(spec.fullScale)
-                                 .arg(QLatin1String(spec.unit))
+                                 .arg(range.fullScale)
+                                 .arg(QLatin1String(range.unit))
                                  .arg(newZero)
                                  .arg(newEnd);
             return result;
@@ -151,9 +151,9 @@ TrimResult trimOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end,
 
 StoreOutcome storeOutputCodes(Link& link, OutputKind kind, TrimPanel panel, uint16_t zero,
                               uint16_t end) {
-    const OutputSpec& spec = outputSpec(kind);
+    const OutputRange& range = outputRange(kind);
     const std::array<std::pair<Cell, uint16_t>, 2> codes = {
-        {{spec.zeroCell, zero}, {spec.endCell, end}}};
+        {{range.zeroCell, zero}, {range.endCell, end}}};
     if (panel == TrimPanel::Correction) {
         const std::optional<uint16_t> state = readCell(link, EEDACorrState);
         if (!state) return {false, QStringLiteral("the correction state could not be read")};
@@ -189,7 +189,7 @@ OutputCalibration calibrateOutput(Link& link, OutputKind kind, TrimPanel panel,
                                   const OutputSettings& settings, const MeterRead& read,
                                   const SettleWait& wait,
                                   const std::function<void(const OutputCalibration&)>& onStage) {
-    const OutputSpec& spec = outputSpec(kind);
+    const OutputRange& range = outputRange(kind);
     OutputCalibration c;
     c.kind = kind;
     c.panel = panel;
@@ -197,8 +197,8 @@ OutputCalibration calibrateOutput(Link& link, OutputKind kind, TrimPanel panel,
     const auto told = [&] {
         if (onStage) onStage(c);
     };
-    const std::optional<uint16_t> zero = readCell(link, spec.zeroCell);
-    const std::optional<uint16_t> end = zero ? readCell(link, spec.endCell) : std::nullopt;
+    const std::optional<uint16_t> zero = readCell(link, range.zeroCell);
+    const std::optional<uint16_t> end = zero ? readCell(link, range.endCell) : std::nullopt;
     if (!end) {
         c.problem = QStringLiteral("the output's codes could not be read");
         return c;

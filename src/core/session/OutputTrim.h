@@ -21,7 +21,7 @@ class Link;
 
 enum class OutputKind { Current, Voltage };
 
-struct OutputSpec {
+struct OutputRange {
     OutputKind kind;
     const char* name;  // "current", "voltage": how vl48-cli and the records name it
     const char* unit;  // "mA", "V"
@@ -30,7 +30,7 @@ struct OutputSpec {
     double lowTarget;                 // the lower point a trim reads, well inside the linear range
     std::vector<double> checkPoints;  // a check's points by default
 };
-const OutputSpec& outputSpec(OutputKind kind);
+const OutputRange& outputRange(OutputKind kind);
 
 // The converter code that the line through the zero and end codes gives for `target`, in 0..16383.
 uint16_t codeForTarget(double target, uint16_t zero, uint16_t end, double fullScale);
@@ -45,7 +45,7 @@ using SettleWait = std::function<bool(int ms)>;
 struct OutputSettings {
     double tolerancePercent = 0.05;  // of full scale, for a check's pass or fail
     int settleMs = 300;
-    std::vector<double> points;  // empty: the spec's check points
+    std::vector<double> points;  // empty: the range's check points
     // A trim is done when both of its points read within this, in % of full scale.
     double trimPercent = 0.01;
     int trimRounds = 5;

@@ -198,7 +198,7 @@ void TOutputCalibrationDlg::reject() {
 }
 
 std::optional<double> TOutputCalibrationDlg::askReading(double target, uint16_t code) {
-    const QString unit = QLatin1String(outputSpec(kind()).unit);
+    const QString unit = QLatin1String(outputRange(kind()).unit);
     QInputDialog ask(this);
     ask.setObjectName(QStringLiteral("DlgReading"));
     ask.setWindowTitle(QCoreApplication::translate("TFrmMain", "Údaj měřidla"));
@@ -238,7 +238,7 @@ void TOutputCalibrationDlg::run() {
     auto finishOnReturn = qScopeGuard(finish);
 
     const OutputKind k = kind();
-    const QString unit = QLatin1String(outputSpec(k).unit);
+    const QString unit = QLatin1String(outputRange(k).unit);
     OutputSettings procedure;
     procedure.tolerancePercent = SpnTolerance->value();
     procedure.settleMs = SpnSettle->value();
@@ -329,7 +329,7 @@ void TOutputCalibrationDlg::showCheck(QTableWidget* table, const CheckResult& ch
 }
 
 void TOutputCalibrationDlg::showCalibration() {
-    const QString unit = QLatin1String(outputSpec(kind()).unit);
+    const QString unit = QLatin1String(outputRange(kind()).unit);
     const QStringList headers = {QCoreApplication::translate("TFrmMain", "Cíl (%1)").arg(unit),
                                  QCoreApplication::translate("TFrmMain", "Kód"),
                                  QCoreApplication::translate("TFrmMain", "Údaj (%1)").arg(unit),
@@ -439,7 +439,7 @@ void TFrmMain::recordOutputCalibration(const OutputCalibration& c, const QString
         r.identifier = m_unit->identifier;
     }
     r.procedure = QStringLiteral("output trim");
-    r.subject = QLatin1String(outputSpec(c.kind).name);
+    r.subject = QLatin1String(outputRange(c.kind).name);
     r.reference = reference;
     r.tolerancePercent = c.tolerancePercent;
     r.asFound = pointsJson(c.asFound);

@@ -288,12 +288,12 @@ void TFrmMain::outputCalibrated(const OutputCalibration& c, const QString& refer
     if (c.stored) {
         // Both panels show the same cells; what they show is now what is stored, and showing it
         // drives nothing.
-        const OutputSpec& spec = outputSpec(c.kind);
+        const OutputRange& range = outputRange(c.kind);
         Updating = true;
         const auto done = qScopeGuard([this] { Updating = false; });
         for (auto& f : m_outputCorrection->fields) {
-            if (f.cell != spec.zeroCell && f.cell != spec.endCell) continue;
-            f.spin->showValue(f.cell == spec.zeroCell ? c.codesAfter[0] : c.codesAfter[1]);
+            if (f.cell != range.zeroCell && f.cell != range.endCell) continue;
+            f.spin->showValue(f.cell == range.zeroCell ? c.codesAfter[0] : c.codesAfter[1]);
             showTextChanged(f.spin, false);
         }
     }
