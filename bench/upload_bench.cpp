@@ -4,7 +4,11 @@
 // the command-line programmer on a simulator of its own: `vl48-cli write` of one unit beside the
 // line time of its frames, and how soon `vl48-cli series` talks to a unit after it is plugged in.
 // Last, what a record in the records database adds to a unit, and the look-up of one unit's
-// history among 100 000 records (RecordsBench.cpp).
+// history among 100 000 records (RecordsBench.cpp). Last, a station: `vl48-cli series` on one,
+// two and four paced units at once, in units per hour and processor time per port
+// (`upload_bench --station [UNITS]` runs only that).
+#include <sys/resource.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -21,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "PacedSimulator.h"
@@ -175,9 +180,107 @@ bool benchCli(const QTemporaryDir& dir, int runs, double byteMs) {
     return true;
 }
 
+// The processor time of the children waited for so far, in seconds.
+double childrenCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct StationRun {
+    double seconds = 0;     // the whole program, started to ended
+    double cpuSeconds = 0;  // its processor time, user and system
+};
+
+// A station of `ports` paced units, `units` each: connect, upload and verify, as on a pogo
+// fixture where the unit under each cable is swapped for the next as soon as its result is out.
+bool runStation(const QString& file, int ports, int units, StationRun& run) {
+    QTemporaryDir own;
+    std::vector<std::unique_ptr<vl48sim::Simulator>> sims;
+    QStringList args{"series"};
+    for (int p = 0; p < ports; ++p) {
+        sims.push_back(
+            startPacedSimulator(own, QStringLiteral("fixture-%1").arg(p + 1), uint16_t(1000 * p)));
+        args << "-p" << QString::fromStdString(sims.back()->linkPath());
+    }
+    args << file << "--count" << QString::number(units) << "--verify";
+    const double cpuBefore = childrenCpuSeconds();
+    QProcess cli;
+    QElapsedTimer clock;
+    clock.start();
+    cli.start(QStringLiteral(VL48_CLI), args);
+    int results = 0;
+    while (results < ports * units && clock.elapsed() < 30000 * units) {
+        if (!cli.canReadLine() && !cli.waitForReadyRead(50)) {
+            if (cli.state() == QProcess::NotRunning) break;
+            continue;
+        }
+        const QString line = QString::fromUtf8(cli.readLine()).trimmed();
+        // "unit 1: VL48 ... ok" on one port, each line after its port on a station.
+        int port = 0;
+        for (int p = 0; p < ports && ports > 1; ++p)
+            if (line.startsWith(QString::fromStdString(sims[size_t(p)]->linkPath()) + ": "))
+                port = p;
+        if (!line.contains(QLatin1String(": unit ")) && !line.startsWith(QLatin1String("unit ")))
+            continue;
+        if (!line.endsWith(QLatin1String(": ok"))) {
+            std::fprintf(stderr, "station: %s\n", qPrintable(line));
+            return false;
+        }
+        ++results;
+        // The next unit under that cable: another identifier, the factory's memory.
+        vl48sim::Simulator& sim = *sims[size_t(port)];
+        vl48sim::Identity next = sim.identity();
+        ++next.serial;
+        sim.setIdentity(next);
+        sim.resetMemory();
+    }
+    if (!cli.waitForFinished(10000) || cli.exitCode() != 0 || results != ports * units) {
+        std::fprintf(stderr, "station of %d ports: exit code %d, %d results: %s\n", ports,
+                     cli.exitCode(), results, cli.readAllStandardError().constData());
+        return false;
+    }
+    run.seconds = clock.nsecsElapsed() / 1e9;
+    run.cpuSeconds = childrenCpuSeconds() - cpuBefore;
+    return true;
+}
+
+// Units per hour of one, two and four ports, and their ratio to one port.
+bool benchStation(const QTemporaryDir& dir, int units) {
+    const QString file = dir.filePath("station.vl4");
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write("10\r\n1\r\n2\r\n-050\r\n0450\r\n1\r\n2\r\n-05\r\n1\r\n1\r\n"
+                  "24.12.2017\r\nKotelna 12\r\n01,50\r\n") < 0)
+        return false;
+    out.close();
+    std::printf("vl48-cli station     %d units per port (connect, upload, verify), paced units\n",
+                units);
+    double onePort = 0;
+    for (int ports : {1, 2, 4}) {
+        StationRun run;
+        if (!runStation(file, ports, units, run)) return false;
+        const double perHour = ports * units * 3600.0 / run.seconds;
+        if (ports == 1) onePort = perHour;
+        std::printf(
+            "  %d port%s  %6.0f units per hour (%.2f s per unit and port), %.2f times one port%s; "
+            "processor %.3f s per port (%.2f %% of one core)\n",
+            ports, ports == 1 ? " " : "s", perHour, run.seconds / units, perHour / onePort,
+            ports == 4 ? " (goal: at least 3.8)" : "", run.cpuSeconds / ports,
+            100.0 * run.cpuSeconds / ports / run.seconds);
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "--station") {
+        QCoreApplication app(argc, argv);
+        QTemporaryDir dir;
+        return benchStation(dir, argc > 2 ? std::max(1, std::atoi(argv[2])) : 3) ? 0 : 1;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     vl48::TApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
@@ -297,5 +400,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vl48-cli failed\n");
         return 1;
     }
-    return benchRecords(runs) ? 0 : 1;
+    if (!benchRecords(runs)) return 1;
+    return benchStation(dir, 3) ? 0 : 1;
 }

@@ -7,11 +7,14 @@ BUILD_DIR=${VL48_BUILD_DIR:-$ROOT/build}
 # Debian packages the project needs to build, test and show its window, to compile and check its
 # translations (qt6-tools-dev, qt6-l10n-tools: lupdate, lrelease), and to check what it installs
 # (desktop-file-validate, appstreamcli), and for the records database Qt SQL's SQLite and
-# PostgreSQL drivers with a PostgreSQL server that the tests start themselves.
+# PostgreSQL drivers with a PostgreSQL server that the tests start themselves; Qt Charts for the
+# window's trend of the readings, help2man for the manual pages made from the programs' --help,
+# and man-db (man, lexgrog; groff with it) to check that they render: it is only "standard",
+# absent from minimal systems and containers.
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           qt6-tools-dev qt6-l10n-tools libgl-dev libgtest-dev googletest xvfb xauth
           fonts-dejavu-core desktop-file-utils appstream libqt6sql6-sqlite libqt6sql6-psql
-          postgresql poppler-utils)
+          postgresql poppler-utils qt6-charts-dev help2man man-db)
 # What the sanitized and the fuzzing builds need on top: clang with its sanitizer and libFuzzer
 # runtimes, and llvm-symbolizer (package llvm) for readable stack traces in the reports.
 SANITIZER_PACKAGES=(clang libclang-rt-14-dev llvm)

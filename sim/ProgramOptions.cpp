@@ -43,6 +43,11 @@ const ProgramOption kOptions[] = {
      "pseudo-terminal linked at PATH (SCPI: *IDN?,\nMEAS:CURR:DC?, MEAS:VOLT:DC?)"},
     {"jumper-off", nullptr, nullptr,
      "write-enable jumper removed: writes are acknowledged, not stored"},
+    {"units", nullptr, "N",
+     "N units (1..32), each on a link of its own and with the next\n"
+     "serial number: a fixture with N programming cables; with\n"
+     "--link PATH their links are PATH-1 ... PATH-N"},
+    {"version", nullptr, nullptr, "print the program's version and exit"},
     {"help", "h", nullptr, "this text"},
 };
 
@@ -163,22 +168,33 @@ ProgramArgs takeValues(const QCommandLineParser& parser) {
         }
     }
     args.jumperOff = isSet("jumper-off");
+    if (isSet("units")) {
+        args.units = static_cast<int>(number(parser, "units", 1, 32));
+    }
     return args;
 }
 
 }  // namespace
 
+std::string unitLinkPath(const std::string& linkPath, int units, int index) {
+    if (linkPath.empty() || units == 1) {
+        return linkPath;
+    }
+    return linkPath + "-" + std::to_string(index + 1);
+}
+
 void printUsage(std::ostream& out) {
     out << "usage: vl48-sim [options]\n"
            "Simulates a VL48 transmitter on a pseudo-terminal. The first output line is the port\n"
            "to open (a stable link that survives unplug/plug); with --meter, the second line is\n"
-           "the meter's.\n"
+           "the meter's. With --units N, the first N lines are the units' ports.\n"
            "\n"
            "options:\n";
     printOptions(out);
     out << "\n"
            "commands on stdin (one per line):\n";
     Console::printCommands(out);
+    printRow(out, "  unit K", "with --units: the unit the commands after it apply to", 30);
     out << "Without stdin the simulator serves until SIGINT or SIGTERM.\n";
 }
 
@@ -197,6 +213,10 @@ ProgramArgs parseCommandLine(int argc, char** argv) {
     }
     if (parser.isSet(QStringLiteral("help"))) {
         printUsage(std::cout);
+        std::exit(0);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::cout << "vl48-sim " VL48_VERSION "\n";
         std::exit(0);
     }
     return takeValues(parser);

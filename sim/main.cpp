@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "Console.h"
 #include "ProgramOptions.h"
@@ -49,9 +52,40 @@ bool catchSignals(sigset_t& handled) {
     return true;
 }
 
+// With several units, "unit K" picks the one the console's commands go to.
+class Consoles {
+public:
+    explicit Consoles(std::vector<std::unique_ptr<vl48sim::Simulator>>& units) {
+        for (auto& unit : units) {
+            consoles_.push_back(std::make_unique<vl48sim::Console>(*unit));
+        }
+    }
+    // Runs one command line; false once the user asked to quit.
+    bool run(const std::string& line) {
+        std::istringstream in(line);
+        std::string word;
+        int k = 0;
+        if (consoles_.size() > 1 && in >> word && word == "unit") {
+            if (in >> k && k >= 1 && static_cast<size_t>(k) <= consoles_.size()) {
+                current_ = static_cast<size_t>(k - 1);
+                std::cout << "unit " << k << " of " << consoles_.size() << std::endl;
+            } else {
+                std::cout << "error: unit wants 1.." << consoles_.size() << " (try help)"
+                          << std::endl;
+            }
+            return true;
+        }
+        return consoles_[current_]->run(line);
+    }
+
+private:
+    std::vector<std::unique_ptr<vl48sim::Console>> consoles_;
+    size_t current_ = 0;
+};
+
 // Feeds stdin to the console line by line until quit or a signal. At the end of input the
 // simulator goes on serving; in the background it waits to be brought to the foreground.
-void runConsole(vl48sim::Console& console) {
+void runConsole(Consoles& console) {
     enum class Input { Open, Background, Closed } input = Input::Open;
     auto inBackground = [] { return isatty(0) && tcgetpgrp(0) != getpgrp(); };
     std::string pending;
@@ -120,28 +154,53 @@ int main(int argc, char** argv) {
     if (!catchSignals(handled)) {
         return 1;
     }
-    vl48sim::Simulator sim(args.options);
-    sim.setWriteEnabled(!args.jumperOff);
-    try {
-        sim.start();
-    } catch (const std::exception& e) {
-        std::cerr << "vl48-sim: cannot create the port: " << e.what() << '\n';
-        return 1;
+    // Each unit a transmitter of its own: its serial number, its link, its jitter; the meter
+    // measures the first one.
+    std::vector<std::unique_ptr<vl48sim::Simulator>> units;
+    for (int i = 0; i < args.units; ++i) {
+        vl48sim::Options options = args.options;
+        options.linkPath = vl48sim::unitLinkPath(args.options.linkPath, args.units, i);
+        options.identity.serial = static_cast<uint16_t>(args.options.identity.serial + i);
+        if (options.seed) {
+            options.seed = *options.seed + static_cast<uint32_t>(i);
+        }
+        if (i > 0) {
+            options.meterLinkPath.clear();
+        }
+        units.push_back(std::make_unique<vl48sim::Simulator>(options));
+        units.back()->setWriteEnabled(!args.jumperOff);
+        try {
+            units.back()->start();
+        } catch (const std::exception& e) {
+            std::cerr << "vl48-sim: cannot create the port: " << e.what() << '\n';
+            return 1;
+        }
     }
     pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 
-    std::cout << sim.linkPath() << std::endl;
-    // Scripts take the first line for the port; the meter's link, if any, comes next.
-    if (!sim.meterLinkPath().empty()) {
-        std::cout << sim.meterLinkPath() << std::endl;
+    // Scripts take the first line for the port (the first N with --units N); the meter's
+    // link, if any, comes next.
+    for (const auto& unit : units) {
+        std::cout << unit->linkPath() << std::endl;
     }
-    std::cout << "vl48-sim: type " << args.options.identity.deviceType << " unit on "
-              << sim.slavePath() << (args.options.pace ? ", paced" : "") << ", turnaround "
-              << args.options.turnaroundMs << "+0.." << args.options.turnaroundJitterMs << " ms"
-              << "; 'help' lists the commands" << std::endl;
+    if (!units.front()->meterLinkPath().empty()) {
+        std::cout << units.front()->meterLinkPath() << std::endl;
+    }
+    for (const auto& unit : units) {
+        std::cout << "vl48-sim: type " << args.options.identity.deviceType << " unit "
+                  << unit->identity().serial << " on " << unit->slavePath()
+                  << (args.options.pace ? ", paced" : "") << ", turnaround "
+                  << args.options.turnaroundMs << "+0.." << args.options.turnaroundJitterMs << " ms"
+                  << std::endl;
+    }
+    std::cout << "vl48-sim: 'help' lists the commands"
+              << (units.size() > 1 ? ", 'unit K' picks the unit they apply to (now 1)" : "")
+              << std::endl;
 
-    vl48sim::Console console(sim);
+    Consoles console(units);
     runConsole(console);
-    sim.stop();
+    for (const auto& unit : units) {
+        unit->stop();
+    }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Station.h"
 #include "core/link/ComPort.h"
 
 namespace vl48cli {
@@ -16,7 +17,8 @@ namespace {
 const QList<QCommandLineOption>& allOptions() {
     static const QList<QCommandLineOption> options = {
         {{QStringLiteral("p"), QStringLiteral("port")},
-         QStringLiteral("The serial port, or a simulator's port link."),
+         QStringLiteral("The serial port, or a simulator's port link; series takes several, "
+                        "one for each cable of a station."),
          QStringLiteral("PORT")},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("The file to write: read saves the configuration to FILE.vl4 as the "
@@ -164,7 +166,8 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> list = {
         {"ports",
          "ports",
-         "List the serial ports, simulators' port links first.",
+         "List the serial ports, simulators' port links first, then the system's stable names "
+         "(/dev/serial/by-id, /dev/serial/by-path) with the device each points to.",
          {},
          nullptr,
          runPorts},
@@ -196,13 +199,16 @@ const std::vector<Command>& commands() {
          FileArgument,
          runWrite},
         {"series",
-         "series -p PORT FILE.vl4 [--count N] [--verify] [--log LOG.csv] [--db [URL]]\n"
-         "         [--note TEXT] [--new-after-silence]",
+         "series -p PORT [-p PORT ...] FILE.vl4 [--count N] [--verify] [--log LOG.csv]\n"
+         "         [--db [URL]] [--note TEXT] [--new-after-silence]",
          "Program every unit put on the port, one after another, each once: a unit answering with "
          "another identifier is the next one at once, the same identifier after a silence only "
          "with --new-after-silence. A failed unit is reported and logged and the series goes on "
          "(a log failure stops it); a summary of the units ends it, and the exit code is 0 only "
-         "when every unit was programmed, else the first failure's (9 after Ctrl+C).",
+         "when every unit was programmed, else the first failure's (9 after Ctrl+C). Several -p "
+         "make a station: a series on each port at once (--count N units on each), every line "
+         "naming its port; a unit that fails on one port does not stop the others, and the exit "
+         "code is that of the first unit that failed on any port.",
          {QStringLiteral("port"), QStringLiteral("count"), QStringLiteral("verify"),
           QStringLiteral("log"), QStringLiteral("db"), QStringLiteral("note"),
           QStringLiteral("new-after-silence")},
@@ -309,8 +315,10 @@ const char* const ExitCodesText =
     " 11  outside the tolerance (check-output, trim-output as left, check-input)\n"
     "130  a second request abandoned a unit half-written\n"
     "A series ends with the code of its first unit that was not programmed, and prints a\n"
-    "summary of the units ok, failed and skipped. With --json every outcome is one JSON\n"
-    "object with its \"exit_code\", failures before any exchange included.\n";
+    "summary of the units ok, failed and skipped (a station: of each port and of all, with\n"
+    "the code of the first unit that was not programmed on any port). With --json every\n"
+    "outcome is one JSON object with its \"exit_code\", failures before any exchange\n"
+    "included.\n";
 
 void print(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -561,6 +569,10 @@ int dispatch(const QStringList& arguments, QString& name, const Output& out) {
             QStringLiteral("vl48.link.debug=true\nvl48.port.debug=true"));
 
     try {
+        // Several ports: a station, a series on each at once.
+        if (const QStringList ports = parser.values(QStringLiteral("port"));
+            command->run == runSeries && ports.size() > 1)
+            return runStation(ports, call, out);
         return command->run(call, out);
     } catch (const vl48::EComError& e) {
         // A device lost before an exchange: the exchange could not take place.

@@ -1,7 +1,9 @@
 #include "Commands.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QStringList>
 #include <utility>
@@ -71,7 +73,26 @@ int runPorts(const Invocation&, const Output& out) {
     QStringList ports;
     vl48::TComPort::ListPorts(ports);
     for (const QString& port : ports) out.result({{QStringLiteral("port"), port}}, port);
-    if (ports.isEmpty()) say(QStringLiteral("no serial ports"));
+    // The system's stable names of USB adapters, by the adapter's identity and by the USB socket:
+    // a fixture's cables keep them across replugging, where ttyUSB numbers follow the order of
+    // plugging in. VL48_SERIAL_LINKS stands for /dev/serial (a test's own folder).
+    const QString linkDir = qEnvironmentVariableIsSet("VL48_SERIAL_LINKS")
+                                ? qEnvironmentVariable("VL48_SERIAL_LINKS")
+                                : QStringLiteral("/dev/serial");
+    qsizetype links = 0;
+    for (const char* kind : {"by-id", "by-path"}) {
+        const QDir dir(linkDir + QLatin1Char('/') + QLatin1String(kind));
+        for (const QFileInfo& link :
+             dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+            const QString target = link.canonicalFilePath();
+            if (!link.isSymLink() || target.isEmpty()) continue;
+            out.result({{QStringLiteral("port"), link.absoluteFilePath()},
+                        {QStringLiteral("target"), target}},
+                       QStringLiteral("%1 -> %2").arg(link.absoluteFilePath(), target));
+            ++links;
+        }
+    }
+    if (ports.isEmpty() && links == 0) say(QStringLiteral("no serial ports"));
     return ExitDone;
 }
 

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 
 #include "Output.h"
 
@@ -14,8 +15,10 @@ namespace vl48cli {
 
 namespace {
 
-volatile sig_atomic_t interruptCount = 0;
-volatile sig_atomic_t unitUnderWay = 0;
+// Lock-free atomics: changed by the signal handler, read by every thread of a station.
+std::atomic<int> interruptCount{0};
+std::atomic<int> unitUnderWay{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 template <size_t N>
 void tell(const char (&text)[N]) {
@@ -23,9 +26,9 @@ void tell(const char (&text)[N]) {
 }
 
 extern "C" void onInterrupt(int) {
-    interruptCount = interruptCount + 1;
+    const int count = ++interruptCount;
     if (!unitUnderWay) return;
-    if (interruptCount == 1) {
+    if (count == 1) {
         tell(
             "\nvl48-cli: asked to stop (Ctrl+C, SIGTERM or SIGHUP): this unit is finished "
             "first, then the program stops (a second request abandons the unit half-written)\n");

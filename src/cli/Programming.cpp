@@ -5,6 +5,7 @@
 #include <QJsonArray>
 
 #include "Session.h"
+#include "Station.h"
 #include "core/link/Frame.h"
 
 namespace vl48cli {
@@ -36,12 +37,12 @@ void sayWaiting(const Job& job) {
     const QString problem = job.records->serverProblem();
     if (problem == job.toldWaiting) return;
     job.toldWaiting = problem;
-    say(problem.isEmpty()
-            ? QStringLiteral("records: the server takes the records again; none wait on this "
-                             "bench")
-            : QStringLiteral("records are kept on this bench until the server can be reached "
-                             "(vl48-cli records --pending lists them): %1")
-                  .arg(problem));
+    tell(problem.isEmpty()
+             ? QStringLiteral("records: the server takes the records again; none wait on this "
+                              "bench")
+             : QStringLiteral("records are kept on this bench until the server can be reached "
+                              "(vl48-cli records --pending lists them): %1")
+                   .arg(problem));
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ QJsonArray differencesJson(const vl48::Comparison& comparison) {
 bool loadConfiguration(const QString& path, vl48::ConfigFileValues& values) {
     const vl48::ConfigFileLoad load = vl48::loadConfigFile(path);
     if (load.notAConfigFile || load.linesRead < vl48::ConfigFileLines) {
-        say(QStringLiteral("%1: %2").arg(
+        tell(QStringLiteral("%1: %2").arg(
             path, load.notAConfigFile
                       ? QStringLiteral("not a configuration file")
                       : QStringLiteral("line %1: %2").arg(load.linesRead + 1).arg(load.error)));
@@ -116,27 +117,27 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
     job.operatorNote = note;
     if (!loadConfiguration(file, job.values)) return ExitFile;
     if (const auto refusal = vl48::uploadRefusal(job.values)) {
-        say(QStringLiteral("%1: not programmed: %2").arg(file, refusalText(job.values, *refusal)));
+        tell(QStringLiteral("%1: not programmed: %2").arg(file, refusalText(job.values, *refusal)));
         return ExitFile;
     }
     job.steps = vl48::uploadSteps(job.values);
     if (!logPath.isEmpty()) {
         job.log.emplace(logPath);
         if (const QString problem = job.log->prepare(); !problem.isEmpty()) {
-            say(QStringLiteral("log %1 cannot be written: %2").arg(logPath, problem));
+            tell(QStringLiteral("log %1 cannot be written: %2").arg(logPath, problem));
             return ExitFile;
         }
     }
     QString problem;
     const std::optional<vl48::DatabaseAddress> address = databaseOf(db, false, problem);
     if (!problem.isEmpty()) {
-        say(problem);
+        tell(problem);
         return ExitFile;
     }
     if (address) {
         job.records = vl48::RecordStore::open(*address, problem);
         if (!job.records) {
-            say(QStringLiteral("records database cannot be written: %1").arg(problem));
+            tell(QStringLiteral("records database cannot be written: %1").arg(problem));
             return ExitFile;
         }
         if (!job.records->serverProblem().isEmpty()) sayWaiting(job);
@@ -178,7 +179,7 @@ UnitOutcome programAndVerify(vl48::Link& link, const Job& job) {
             link, job.steps, [&](const vl48::UploadStep& step) { acknowledged = step.number; });
     } catch (const vl48::EComError& e) {
         failedStep = acknowledged + 1;
-        say(QStringLiteral("port: %1").arg(e.text()));
+        tell(QStringLiteral("port: %1").arg(e.text()));
     }
     if (failedStep != 0)
         return {vl48::resultFailedAtStep(failedStep), ExitExchange, {}, failedStep};
@@ -186,7 +187,7 @@ UnitOutcome programAndVerify(vl48::Link& link, const Job& job) {
         try {
             outcome.comparison = vl48::compareWithTransmitter(link, job.values);
         } catch (const vl48::EComError& e) {
-            say(QStringLiteral("port: %1").arg(e.text()));
+            tell(QStringLiteral("port: %1").arg(e.text()));
         }
         if (!outcome.comparison.complete) {
             outcome.result = vl48::resultVerifyFailed();
@@ -223,7 +224,7 @@ void reportUnit(const Session& session, const QString& identifier, const UnitOut
                             identifier.isEmpty() ? QStringLiteral("(no identifier)") : identifier,
                             outcome.result);
     if (!comparison.differences.empty()) text += QLatin1Char('\n') + differencesText(comparison);
-    out.result(object, text);
+    tellResult(out, object, text);
 }
 
 }  // namespace
@@ -243,18 +244,18 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     // programmed and not recorded is what the log and the database are there to rule out.
     if (job.log) {
         if (const QString problem = job.log->prepare(record.log); !problem.isEmpty()) {
-            say(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
-                               "programmed: %2")
-                    .arg(job.log->path(), problem));
+            tell(QStringLiteral("log %1 cannot take the line for this unit, so it was not "
+                                "programmed: %2")
+                     .arg(job.log->path(), problem));
             job.logFailed = true;
             return ExitFile;
         }
     }
     if (job.records) {
         if (const QString problem = job.records->begin(record); !problem.isEmpty()) {
-            say(QStringLiteral("the records database cannot take the record of this unit, so it "
-                               "was not programmed: %1")
-                    .arg(problem));
+            tell(QStringLiteral("the records database cannot take the record of this unit, so it "
+                                "was not programmed: %1")
+                     .arg(problem));
             job.logFailed = true;
             return ExitFile;
         }
@@ -262,7 +263,9 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     if (!id.accepted) {
         outcome = {vl48::resultRefused(), ExitRefused, {}};
     } else {
-        say(QStringLiteral("programming %1 %2").arg(deviceTypeText(id), record.log.identifier));
+        const QString programming =
+            QStringLiteral("programming %1 %2").arg(deviceTypeText(id), record.log.identifier);
+        tellProgress("programming", unit, programming, programming);
         outcome = programAndVerify(session.link(), job);
     }
     record.log.result = outcome.result;
@@ -271,16 +274,16 @@ int programUnit(Session& session, const Job& job, const Output& out, int unit) {
     if (job.log) {
         record.log.time = QDateTime::currentDateTime();
         if (const QString problem = job.log->append(record.log); !problem.isEmpty()) {
-            say(QStringLiteral("log %1: the line for this unit was not written: %2")
-                    .arg(job.log->path(), problem));
+            tell(QStringLiteral("log %1: the line for this unit was not written: %2")
+                     .arg(job.log->path(), problem));
             job.logFailed = true;
             if (outcome.exit == ExitDone) outcome.exit = ExitUnlogged;
         }
     }
     if (job.records) {
         if (const QString problem = job.records->complete(record); !problem.isEmpty()) {
-            say(QStringLiteral("records database: the outcome of this unit was not recorded: %1")
-                    .arg(problem));
+            tell(QStringLiteral("records database: the outcome of this unit was not recorded: %1")
+                     .arg(problem));
             job.logFailed = true;
             if (outcome.exit == ExitDone) outcome.exit = ExitUnlogged;
         }

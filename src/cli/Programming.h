@@ -62,4 +62,23 @@ int prepareJob(Job& job, const QString& file, bool verify, const QString& logPat
 // ExitUnlogged (all went well but the log line or the record's outcome could not be written).
 int programUnit(Session& session, const Job& job, const Output& out, int unit);
 
+// The units of one port's series and how they went.
+struct SeriesTally {
+    int units = 0, ok = 0, failed = 0, skipped = 0;
+    int firstFailure = ExitDone;
+    bool portRefused = false;  // a port this user may not use, or another program holds
+
+    void add(int exit);
+    // Its exit code: the first unit's that was not programmed, else a refused port's, else an
+    // interruption's.
+    int exit() const;
+    // "3 units: 2 ok, 1 failed, 0 skipped"
+    QString text() const;
+};
+
+// The series on one port (`count` units, 0: until stopped) with a prepared job, to its end; the
+// port is closed then. Said and printed through Station.h, so that it also serves a station.
+SeriesTally seriesOn(const QString& port, const Job& job, const Output& out, int count,
+                     bool newAfterSilence);
+
 }  // namespace vl48cli

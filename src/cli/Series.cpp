@@ -15,6 +15,7 @@
 #include "Interrupt.h"
 #include "Programming.h"
 #include "Session.h"
+#include "Station.h"
 #include "core/link/Frame.h"
 
 namespace vl48cli {
@@ -85,16 +86,16 @@ Wait waitForUnit(Session& session) {
             OpenFailure failure = OpenFailure::None;
             if (const QString problem = session.open(&failure); !problem.isEmpty()) {
                 if (failure == OpenFailure::ForGood) {
-                    say(problem);
+                    tell(problem);
                     return Wait::PortRefused;
                 }
                 if (!failing.isValid()) failing.start();
                 if (!told && failing.elapsed() >= OpenReportMs) {
-                    say(failure == OpenFailure::Missing
-                            ? QStringLiteral("%1 does not exist (yet); waiting for it (Ctrl+C "
-                                             "stops)")
-                                  .arg(session.portName())
-                            : QStringLiteral("%1; trying again (Ctrl+C stops)").arg(problem));
+                    tell(failure == OpenFailure::Missing
+                             ? QStringLiteral("%1 does not exist (yet); waiting for it (Ctrl+C "
+                                              "stops)")
+                                   .arg(session.portName())
+                             : QStringLiteral("%1; trying again (Ctrl+C stops)").arg(problem));
                     told = true;
                 }
                 pause(OpenPollMs);
@@ -170,68 +171,67 @@ Seen watchUnit(Session& session, const QString& identifier, Absence& absence,
     return Seen::Interrupted;
 }
 
-struct Tally {
-    int units = 0, ok = 0, failed = 0, skipped = 0;
-    int firstFailure = ExitDone;
-
-    void add(int exit) {
-        ++units;
-        if (exit == ExitDone)
-            ++ok;
-        else if (exit == ExitRefused)
-            ++skipped;
-        else
-            ++failed;
-        if (firstFailure == ExitDone) firstFailure = exit;
-    }
-};
-
-// The summary that ends a series, and its exit code: the first unit's that was not programmed,
-// else a refused port's, else an interruption's.
-int reportSeries(const Tally& tally, bool portRefused, const Output& out) {
-    const int exit = tally.firstFailure != ExitDone ? tally.firstFailure
-                     : portRefused                  ? int(ExitNoAnswer)
-                     : interrupted()                ? int(ExitInterrupted)
-                                                    : int(ExitDone);
+// The summary that ends a series, and its exit code.
+int reportSeries(const SeriesTally& tally, const Output& out) {
+    const int exit = tally.exit();
     const QJsonObject summary{
         {QStringLiteral("series"), true},           {QStringLiteral("units"), tally.units},
         {QStringLiteral("ok"), tally.ok},           {QStringLiteral("failed"), tally.failed},
         {QStringLiteral("skipped"), tally.skipped}, {QStringLiteral("interrupted"), interrupted()},
         {QStringLiteral("exit_code"), exit}};
-    out.result(summary,
-               QStringLiteral("series: %1 %2: %3 ok, %4 failed, %5 skipped")
-                   .arg(tally.units)
-                   .arg(tally.units == 1 ? QStringLiteral("unit") : QStringLiteral("units"))
-                   .arg(tally.ok)
-                   .arg(tally.failed)
-                   .arg(tally.skipped));
+    tellResult(out, summary, QStringLiteral("series: ") + tally.text());
     return exit;
 }
 
 }  // namespace
 
-int runSeries(const Invocation& call, const Output& out) {
-    Job job;
-    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.db, call.note))
-        return exit;
-    catchInterrupt();
-    Session session(call.port);
-    Tally tally;
+void SeriesTally::add(int exit) {
+    ++units;
+    if (exit == ExitDone)
+        ++ok;
+    else if (exit == ExitRefused)
+        ++skipped;
+    else
+        ++failed;
+    if (firstFailure == ExitDone) firstFailure = exit;
+}
+
+int SeriesTally::exit() const {
+    return firstFailure != ExitDone ? firstFailure
+           : portRefused            ? int(ExitNoAnswer)
+           : interrupted()          ? int(ExitInterrupted)
+                                    : int(ExitDone);
+}
+
+QString SeriesTally::text() const {
+    return QStringLiteral("%1 %2: %3 ok, %4 failed, %5 skipped")
+        .arg(units)
+        .arg(units == 1 ? QStringLiteral("unit") : QStringLiteral("units"))
+        .arg(ok)
+        .arg(failed)
+        .arg(skipped);
+}
+
+SeriesTally seriesOn(const QString& port, const Job& job, const Output& out, int count,
+                     bool newAfterSilence) {
+    Session session(port);
+    SeriesTally tally;
     Absence absence;
-    bool portRefused = false;
     bool toldSameUnit = false;
     // The identifier of the unit programmed last (empty: it has none); nothing before the first.
     std::optional<QString> last;
     // A unit identified on the open port, and its identifier when the poll that found it told.
     bool identified = false;
     std::optional<QString> seen;
-    while (call.count == 0 || tally.units < call.count) {
+    while (count == 0 || tally.units < count) {
         if (!identified) {
-            say(QStringLiteral("waiting for unit %1 on %2 (Ctrl+C stops)")
-                    .arg(tally.units + 1)
-                    .arg(call.port));
+            tellProgress("waiting", tally.units + 1,
+                         QStringLiteral("waiting for unit %1 on %2 (Ctrl+C stops)")
+                             .arg(tally.units + 1)
+                             .arg(port),
+                         QStringLiteral("waiting (Ctrl+C stops)"));
             const Wait found = waitForUnit(session);
-            if (found == Wait::PortRefused) portRefused = true;
+            if (found == Wait::PortRefused) tally.portRefused = true;
             if (found != Wait::Found) break;
             absence.foundAgain();
             seen.reset();
@@ -242,31 +242,34 @@ int runSeries(const Invocation& call, const Output& out) {
         std::optional<QString> identifier = seen ? seen : session.readIdentifier();
         if (!identifier && last && !last->isEmpty()) identifier = session.readIdentifier();
         const QString id = identifier.value_or(QString());
-        if (last && id == *last && !(call.newAfterSilence && absence.silence())) {
+        if (last && id == *last && !(newAfterSilence && absence.silence())) {
             // Only ever after the unit was away: the port lost, or a silence.
             if (!toldSameUnit) {
-                say(QStringLiteral("a unit %1, like unit %2, answers again and is taken as the "
-                                   "same unit, not programmed again (--new-after-silence takes "
-                                   "it as the next unit after more than a second of silence)")
-                        .arg(id.isEmpty() ? QStringLiteral("without identifier")
-                                          : QStringLiteral("with identifier %1").arg(id))
-                        .arg(tally.units));
+                tell(QStringLiteral("a unit %1, like unit %2, answers again and is taken as the "
+                                    "same unit, not programmed again (--new-after-silence takes "
+                                    "it as the next unit after more than a second of silence)")
+                         .arg(id.isEmpty() ? QStringLiteral("without identifier")
+                                           : QStringLiteral("with identifier %1").arg(id))
+                         .arg(tally.units));
                 toldSameUnit = true;
             }
         } else {
             int exit = ExitDone;
             {
-                const UnitUnderWay unit;
+                const UnitInProgress unit;
                 // A Ctrl+C that came while the unit was being identified stops before any write.
                 if (interrupted()) break;
                 exit = programUnit(session, job, out, tally.units + 1);
             }
             tally.add(exit);
+            unitEnded(exit);
             last = id;
             // Nothing further could be recorded: programming on would leave units unlogged.
             if (job.logFailed) break;
-            if (interrupted() || tally.units == call.count) break;
-            say(QStringLiteral("unplug unit %1 or put in the next one").arg(tally.units));
+            if (interrupted() || tally.units == count) break;
+            tellProgress("done", tally.units,
+                         QStringLiteral("unplug unit %1 or put in the next one").arg(tally.units),
+                         QStringLiteral("done; unplug it or put in the next one"));
         }
         absence.clear();
         const Seen change = watchUnit(session, id, absence, seen);
@@ -277,9 +280,17 @@ int runSeries(const Invocation& call, const Output& out) {
         }
     }
     session.close();
-    if (interrupted()) say(QStringLiteral("stopped after %1 unit(s)").arg(tally.units));
+    if (interrupted()) tell(QStringLiteral("stopped after %1 unit(s)").arg(tally.units));
+    return tally;
+}
 
-    return reportSeries(tally, portRefused, out);
+int runSeries(const Invocation& call, const Output& out) {
+    Job job;
+    if (const int exit = prepareJob(job, call.file, call.verify, call.log, call.db, call.note))
+        return exit;
+    catchInterrupt();
+    const SeriesTally tally = seriesOn(call.port, job, out, call.count, call.newAfterSilence);
+    return reportSeries(tally, out);
 }
 
 }  // namespace vl48cli

@@ -11,6 +11,7 @@
 #include <QSerialPortInfo>
 #include <QThread>
 #include <cerrno>
+#include <vector>
 
 #include "core/link/Frame.h"
 
@@ -105,7 +106,11 @@ PortRefusal portRefusal(const QString& deviceName, int error, int accessErrno) {
     if (::stat(QFile::encodeName(deviceName).constData(), &info) != 0) return {};
     // Advice to join the owning group only helps where that group may read and write.
     if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return {};
-    const group* owner = ::getgrgid(info.st_gid);
+    // Reentrant: a station refuses the ports of several threads at once.
+    group entry{};
+    group* owner = nullptr;
+    std::vector<char> buffer(16384);
+    ::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &owner);
     return {PortRefusal::Reason::NoAccess,
             owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid)};
 }

@@ -28,7 +28,11 @@ QByteArray csvField(const QString& text) {
     return '"' + bytes + '"';
 }
 
-QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+// strerror_r, not strerror: a station appends to the log from a thread for each port.
+QString errnoText(int error) {
+    char text[256];
+    return QString::fromLocal8Bit(::strerror_r(error, text, sizeof text));
+}
 
 // Proves that `room` more bytes fit at the end of the file, before a unit is programmed: a full
 // disk, a size limit or a file system gone read-only must stop the unit before its first
