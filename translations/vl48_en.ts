@@ -205,6 +205,10 @@ data</source>
         <source>Proveď měření</source>
         <translation>Measure temp.</translation>
     </message>
+    <message>
+        <source>Měřit průběžně</source>
+        <translation>Measure continuously</translation>
+    </message>
 </context>
 <context>
     <name>BulkTab</name>
@@ -451,6 +455,10 @@ data</source>
     <message>
         <source>Kalibrovat výstup…</source>
         <translation>Calibrate output…</translation>
+    </message>
+    <message>
+        <source>Kalibrační relace…</source>
+        <translation>Calibration session…</translation>
     </message>
 </context>
 <context>
@@ -820,6 +828,256 @@ Enter the meter reading (%2):</translation>
     <message>
         <source>Kalibrace nebyla uložena do databáze %1 (%2).</source>
         <translation>The calibration was not saved to the database %1 (%2).</translation>
+    </message>
+    <message>
+        <source>Průběh měření</source>
+        <translation>Trend of the readings</translation>
+    </message>
+    <message>
+        <source>Měřená hodnota</source>
+        <translation>Measured value</translation>
+    </message>
+    <message>
+        <source>Posledních %1 minut</source>
+        <translation>Last %1 minutes</translation>
+    </message>
+    <message>
+        <source>Aktuální</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Průměr</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>Uložit do CSV…</source>
+        <translation>Save to CSV…</translation>
+    </message>
+    <message>
+        <source>Průběh měření nelze uložit do souboru %1: %2</source>
+        <translation>The trend could not be saved to %1: %2</translation>
+    </message>
+    <message>
+        <source>Kalibrace</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>Postup</source>
+        <translation>Procedure</translation>
+    </message>
+    <message>
+        <source>Veličina</source>
+        <translation>Quantity</translation>
+    </message>
+    <message>
+        <source>Kalibrační list…</source>
+        <translation>Certificate…</translation>
+    </message>
+    <message>
+        <source>Převodník:</source>
+        <translation>Transmitter:</translation>
+    </message>
+    <message>
+        <source>Technik:</source>
+        <translation>Technician:</translation>
+    </message>
+    <message>
+        <source>Teplota okolí (°C):</source>
+        <translation>Ambient temperature (°C):</translation>
+    </message>
+    <message>
+        <source>Etalony:</source>
+        <translation>Instruments:</translation>
+    </message>
+    <message>
+        <source>Body kontroly vstupu:</source>
+        <translation>Input check points:</translation>
+    </message>
+    <message>
+        <source>Tolerance vstupu (°C, Ω):</source>
+        <translation>Input tolerance (°C, Ω):</translation>
+    </message>
+    <message>
+        <source>Multimetr SCPI (port):</source>
+        <translation>SCPI multimeter (port):</translation>
+    </message>
+    <message>
+        <source>Tolerance výstupu (% rozsahu):</source>
+        <translation>Output tolerance (% of span):</translation>
+    </message>
+    <message>
+        <source>Kalibrační list nelze uložit: %1</source>
+        <translation>The certificate cannot be saved: %1</translation>
+    </message>
+    <message>
+        <source>Údaj etalonu</source>
+        <translation>Reference value</translation>
+    </message>
+    <message>
+        <source>Nastavte na kalibrátoru %1 %2 a zadejte hodnotu, kterou kalibrátor ukazuje (%2):</source>
+        <translation>Set the calibrator to %1 %2 and enter the value it shows (%2):</translation>
+    </message>
+    <message>
+        <source>údaj etalonu nebyl zadán</source>
+        <translation>no reference value entered</translation>
+    </message>
+    <message>
+        <source>Výstup je nastaven na %1 %2.
+Zadejte údaj měřidla (%2):</source>
+        <translation>The output is set to %1 %2.
+Enter the meter reading (%2):</translation>
+    </message>
+    <message>
+        <source>kódy výstupu nelze přečíst</source>
+        <translation>the output codes cannot be read</translation>
+    </message>
+    <message>
+        <source>Relaci nelze uložit do databáze %1 (%2).</source>
+        <translation>The session cannot be stored in the database %1 (%2).</translation>
+    </message>
+    <message>
+        <source>Bod kontroly „%1“ není číslo.</source>
+        <translation>The check point “%1” is not a number.</translation>
+    </message>
+    <message>
+        <source>Převodník není připojen.</source>
+        <translation>No transmitter is connected.</translation>
+    </message>
+    <message>
+        <source>Teplota okolí „%1“ není číslo.</source>
+        <translation>The ambient temperature “%1” is not a number.</translation>
+    </message>
+    <message>
+        <source>Etalon nelze použít: %1. Kalibrace nezačala.</source>
+        <translation>An instrument cannot be used: %1. The calibration did not begin.</translation>
+    </message>
+    <message>
+        <source>Kalibrační konstanty a kódy výstupu nelze přečíst. Kalibrace nezačala.</source>
+        <translation>The calibration constants and output codes cannot be read. The calibration did not begin.</translation>
+    </message>
+    <message>
+        <source>Relaci nelze zaznamenat do databáze %1 (%2). Kalibrace nezačala.</source>
+        <translation>The session cannot be recorded in the database %1 (%2). The calibration did not begin.</translation>
+    </message>
+    <message>
+        <source>Kódy výstupu nelze přečíst; nic nebylo uloženo.</source>
+        <translation>The output codes cannot be read; nothing was stored.</translation>
+    </message>
+    <message>
+        <source>Seřízení výstupu nedokončeno, nic nebylo uloženo: %1</source>
+        <translation>Output trim not finished, nothing was stored: %1</translation>
+    </message>
+    <message>
+        <source>Výstup seřízen: nula %1 → %2, konec %3 → %4.</source>
+        <translation>Output trimmed: zero %1 → %2, end %3 → %4.</translation>
+    </message>
+    <message>
+        <source>Kódy výstupu nebyly uloženy: %1</source>
+        <translation>The output codes were not stored: %1</translation>
+    </message>
+    <message>
+        <source>Připojen je jiný převodník (%1), relace patří převodníku %2.</source>
+        <translation>Another transmitter is connected (%1); the session belongs to transmitter %2.</translation>
+    </message>
+    <message>
+        <source>Kalibrační konstanty a kódy výstupu nelze přečíst.</source>
+        <translation>The calibration constants and output codes cannot be read.</translation>
+    </message>
+    <message>
+        <source>vstup (%1)</source>
+        <translation>input (%1)</translation>
+    </message>
+    <message>
+        <source>výstup (%1)</source>
+        <translation>output (%1)</translation>
+    </message>
+    <message>
+        <source>Relace se zaznamená do databáze %1.</source>
+        <translation>The session is recorded in the database %1.</translation>
+    </message>
+    <message>
+        <source>Bez databáze záznamů (karta hromadného nastavení) se relace nezaznamená: seznam etalonů ani kalibrační list nejsou k dispozici. Kontroly a seřízení lze provést i tak.</source>
+        <translation>Without a records database (bulk configuration tab) the session is not recorded: neither the instruments list nor the certificate is available. The checks and adjustments work all the same.</translation>
+    </message>
+    <message>
+        <source>Změněno: %1</source>
+        <translation>Changed: %1</translation>
+    </message>
+    <message>
+        <source>Před seřízením: vyhovuje</source>
+        <translation>As found: pass</translation>
+    </message>
+    <message>
+        <source>Před seřízením: nevyhovuje</source>
+        <translation>As found: fail</translation>
+    </message>
+    <message>
+        <source>Kontrola nedokončena: %1</source>
+        <translation>Check not finished: %1</translation>
+    </message>
+    <message>
+        <source>Kalibrační relace</source>
+        <translation>Calibration session</translation>
+    </message>
+    <message>
+        <source>počátek, střed a konec rozsahu</source>
+        <translation>range begin, middle and end</translation>
+    </message>
+    <message>
+        <source>nezadáno</source>
+        <translation>not entered</translation>
+    </message>
+    <message>
+        <source>Použít i etalon po termínu kalibrace (zapíše se)</source>
+        <translation>Use an instrument past its calibration due date (recorded)</translation>
+    </message>
+    <message>
+        <source>bez kontroly výstupu</source>
+        <translation>no output check</translation>
+    </message>
+    <message>
+        <source>Prázdné: údaje měřidla se zadávají ručně.</source>
+        <translation>Empty: the meter readings are typed in.</translation>
+    </message>
+    <message>
+        <source>1. Kontrola před seřízením</source>
+        <translation>1. Check as found</translation>
+    </message>
+    <message>
+        <source>2. Kalibrace vstupu…</source>
+        <translation>2. Input calibration…</translation>
+    </message>
+    <message>
+        <source>2. Seřídit výstup</source>
+        <translation>2. Trim the output</translation>
+    </message>
+    <message>
+        <source>3. Kontrola po seřízení</source>
+        <translation>3. Check as left</translation>
+    </message>
+    <message>
+        <source>Bod</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>Etalon / kód</source>
+        <translation>Reference / code</translation>
+    </message>
+    <message>
+        <source>Údaj</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Chyba</source>
+        <translation>Error</translation>
     </message>
 </context>
 <context>

@@ -10,24 +10,11 @@
 #include "Interrupt.h"
 #include "Programming.h"
 #include "Session.h"
-#include "core/session/InputCheck.h"
+#include "core/session/CalibrationSession.h"
 
 namespace vl48cli {
 
 namespace {
-
-QJsonArray pointsJson(const vl48::InputCheckResult& check) {
-    QJsonArray points;
-    for (const vl48::InputPoint& p : check.points)
-        points.append(QJsonObject{
-            {QStringLiteral("point"), p.point},
-            {QStringLiteral("reference"), p.reference},
-            {QStringLiteral("reading"), p.reading ? QJsonValue(*p.reading) : QJsonValue()},
-            {QStringLiteral("error"), p.reading ? QJsonValue(p.error) : QJsonValue()},
-            {QStringLiteral("fault"), p.fault.isEmpty() ? QJsonValue() : QJsonValue(p.fault)},
-            {QStringLiteral("pass"), p.pass}});
-    return points;
-}
 
 QString checkText(const vl48::InputCheckResult& check, const QString& unit) {
     QString text =
@@ -81,7 +68,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
         out.result({{QStringLiteral("stage"), QStringLiteral("input check")},
                     {QStringLiteral("unit"), unit},
                     {QStringLiteral("tolerance"), check.tolerance},
-                    {QStringLiteral("points"), pointsJson(check)},
+                    {QStringLiteral("points"), vl48::inputPointsJson(check)},
                     {QStringLiteral("complete"), check.complete},
                     {QStringLiteral("pass"), check.pass}},
                    checkText(check, unit));
@@ -96,8 +83,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
         r.subject = unit;
         r.reference = QStringLiteral("typed");
         r.tolerancePercent = settings.tolerancePercentOfSpan.value_or(0);
-        r.asFound =
-            QString::fromUtf8(QJsonDocument(pointsJson(check)).toJson(QJsonDocument::Compact));
+        r.asFound = vl48::compactJson(vl48::inputPointsJson(check));
         if (check.complete)
             r.verdict = check.pass ? QStringLiteral("pass") : QStringLiteral("fail");
         r.problem = check.problem;

@@ -14,6 +14,7 @@
 #include "Programming.h"
 #include "Session.h"
 #include "core/link/ScpiMeter.h"
+#include "core/session/CalibrationSession.h"
 #include "core/session/Cells.h"
 #include "core/session/OutputTrim.h"
 
@@ -52,17 +53,6 @@ vl48::MeterRead meterRead(Meter& meter, const vl48::OutputRange& range) {
     };
 }
 
-QJsonArray pointsJson(const vl48::CheckResult& check) {
-    QJsonArray points;
-    for (const vl48::CheckPoint& p : check.points)
-        points.append(QJsonObject{{QStringLiteral("target"), p.target},
-                                  {QStringLiteral("code"), p.code},
-                                  {QStringLiteral("reading"), p.reading},
-                                  {QStringLiteral("error_percent"), p.errorPercent},
-                                  {QStringLiteral("pass"), p.pass}});
-    return points;
-}
-
 QString checkText(const char* stage, const vl48::OutputRange& range, const vl48::CheckResult& check,
                   double tolerance) {
     QString text = QStringLiteral(
@@ -91,7 +81,7 @@ void reportCheck(const char* stage, const vl48::OutputRange& range, const vl48::
     out.result({{QStringLiteral("stage"), QLatin1String(stage)},
                 {QStringLiteral("output"), QLatin1String(range.name)},
                 {QStringLiteral("tolerance_percent"), tolerance},
-                {QStringLiteral("points"), pointsJson(check)},
+                {QStringLiteral("points"), vl48::outputPointsJson(check)},
                 {QStringLiteral("complete"), check.complete},
                 {QStringLiteral("pass"), check.pass}},
                checkText(stage, range, check, tolerance));
@@ -116,9 +106,6 @@ void reportTrim(const vl48::OutputCalibration& c, const Output& out) {
             .arg(t.withinTarget ? QString() : QStringLiteral(", the codes stopped changing")));
 }
 
-QString compact(const QJsonArray& array) {
-    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
-}
 QString codesJson(const std::array<uint16_t, 2>& codes) {
     return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("zero"), codes[0]},
                                                        {QStringLiteral("end"), codes[1]}})
@@ -141,8 +128,8 @@ bool recordCalibration(vl48::RecordStore* store, const Session& session, const Q
     r.subject = QLatin1String(vl48::outputRange(c.kind).name);
     r.reference = meter.identity();
     r.tolerancePercent = c.tolerancePercent;
-    r.asFound = compact(pointsJson(c.asFound));
-    r.asLeft = compact(pointsJson(c.asLeft));
+    r.asFound = vl48::compactJson(vl48::outputPointsJson(c.asFound));
+    r.asLeft = vl48::compactJson(vl48::outputPointsJson(c.asLeft));
     r.codesBefore = codesJson(c.codesBefore);
     r.codesAfter = codesJson(c.codesAfter);
     const bool finished = trim ? c.problem.isEmpty() : c.asFound.complete;

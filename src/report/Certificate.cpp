@@ -19,6 +19,7 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include "core/device/MemoryMap.h"
 #include "core/session/OutputTrim.h"
 
 namespace vl48 {
@@ -97,6 +98,19 @@ QString canonicalText(const CalibrationRecord& r) {
     QString text;
     for (const auto& [name, value] : fields)
         text += QLatin1String(name) + QLatin1Char('=') + escaped(value) + QLatin1Char('\n');
+    // A session's fields follow only where they are held, so that a single procedure's record
+    // keeps the digest it was printed with.
+    const std::pair<const char*, QString> sessionFields[] = {
+        {"configuration", r.configuration},
+        {"adjustments", r.adjustments},
+        {"ambient", r.ambient ? QString::number(*r.ambient, 'g', 17) : QString()},
+        {"finished", r.procedure == QLatin1String("calibration session") && r.finished.isValid()
+                         ? r.finished.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
+                         : QString()},
+    };
+    for (const auto& [name, value] : sessionFields)
+        if (!value.isEmpty())
+            text += QLatin1String(name) + QLatin1Char('=') + escaped(value) + QLatin1Char('\n');
     return text;
 }
 
@@ -175,6 +189,9 @@ QString procedureText(const QString& procedure, const Language& t) {
     if (procedure == QLatin1String("output trim")) return t("seřízení výstupu", "output trim");
     if (procedure == QLatin1String("output check")) return t("kontrola výstupu", "output check");
     if (procedure == QLatin1String("input check")) return t("kontrola vstupu", "input check");
+    if (procedure == QLatin1String("calibration session"))
+        return t("kalibrace: kontrola před seřízením, seřízení, kontrola po seřízení",
+                 "calibration: check as found, adjustment, check as left");
     return escaped(procedure);
 }
 
@@ -267,7 +284,106 @@ QString codesText(const CalibrationRecord& r, const Language& t) {
              code(before, "end"), code(after, "end"));
 }
 
+QJsonObject objectOf(const QString& json) {
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+// What the cells a session adjusts hold, as the certificate names them.
+QString cellText(const QString& cell, const Language& t) {
+    static const std::pair<const char*, std::pair<const char*, const char*>> names[] = {
+        {"EEMVCorr", {"zesílení termočlánkového vstupu", "thermocouple input gain"}},
+        {"EEADCOffset", {"posun termočlánkového vstupu", "thermocouple input offset"}},
+        {"EEPT100Const", {"konstanta vstupu PT100", "PT100 input constant"}},
+        {"EEPT1KConst", {"konstanta vstupu PT1000", "PT1000 input constant"}},
+        {"EEAOIZero", {"kód nuly proudového výstupu", "current output zero code"}},
+        {"EEAOIEnd", {"kód konce proudového výstupu", "current output end code"}},
+        {"EEAOUZero", {"kód nuly napěťového výstupu", "voltage output zero code"}},
+        {"EEAOUEnd", {"kód konce napěťového výstupu", "voltage output end code"}},
+    };
+    for (const auto& [name, text] : names)
+        if (cell == QLatin1String(name))
+            return t(text.first, text.second) + QStringLiteral(" (%1)").arg(cell);
+    return escaped(cell);
+}
+
+// The unit's configuration as the session read it: the input, its range, the output.
+std::vector<std::pair<QString, QString>> configurationFacts(const QJsonObject& c,
+                                                            const Language& t) {
+    std::vector<std::pair<QString, QString>> lines;
+    const auto named = [](const auto& table, const QJsonValue& v) {
+        const char* control = v.isDouble() ? controlForCode(table, v.toInt()) : nullptr;
+        return control        ? QString::fromLatin1(control).mid(5)
+               : v.isDouble() ? QString::number(v.toInt())
+                              : Dash;
+    };
+    if (c.contains(QStringLiteral("EEInputType")))
+        lines.push_back(
+            {t("Vstup", "Input"), named(InputTypeCodes, c[QStringLiteral("EEInputType")])});
+    const bool ohms = c[QStringLiteral("EEInputType")].toInt(-1) == InputTypeOhmMeter;
+    if (c.contains(QStringLiteral("EERangeBegin")) && c.contains(QStringLiteral("EERangeEnd")))
+        lines.push_back(
+            {t("Rozsah", "Range"), QStringLiteral("%1 … %2 %3")
+                                       .arg(c[QStringLiteral("EERangeBegin")].toInt())
+                                       .arg(c[QStringLiteral("EERangeEnd")].toInt())
+                                       .arg(ohms ? QStringLiteral("Ω") : QStringLiteral("°C"))});
+    if (c.contains(QStringLiteral("EEOutputType"))) {
+        const bool volts = c[QStringLiteral("EEOutputType")].toInt() == 2;
+        lines.push_back(
+            {t("Výstup", "Output"), named(OutputTypeCodes, c[QStringLiteral("EEOutputType")])
+                                            .replace(QStringLiteral("AO"), QString())
+                                            .replace(QLatin1Char('_'), QStringLiteral("–")) +
+                                        (volts ? QStringLiteral(" V") : QStringLiteral(" mA"))});
+    }
+    return lines;
+}
+
+QString adjustmentsTable(const QString& json, const Language& t) {
+    const QJsonArray changes = arrayOf(json);
+    if (changes.isEmpty())
+        return QStringLiteral("<p>%1</p>").arg(t("Bez seřízení.", "No adjustment."));
+    QString rows =
+        row({t("Konstanta / kód", "Constant / code"), t("Před", "Before"), t("Po", "After")}, true);
+    for (const QJsonValue& v : changes) {
+        const QJsonObject a = v.toObject();
+        rows += row({cellText(a[QStringLiteral("cell")].toString(), t),
+                     QString::number(a[QStringLiteral("old")].toInt()),
+                     QString::number(a[QStringLiteral("new")].toInt())});
+    }
+    return table(rows);
+}
+
+// A session's stage: the input's table and the output's, each under its own line.
+QString sessionTables(const QString& json, const Language& t) {
+    const QJsonObject stage = objectOf(json);
+    QString html;
+    if (stage.contains(QStringLiteral("input"))) {
+        const QJsonObject input = stage[QStringLiteral("input")].toObject();
+        const QString unit = input[QStringLiteral("unit")].toString();
+        html += QStringLiteral("<p><b>%1</b> (%2 ± %3 %4)</p>")
+                    .arg(t("Vstup", "Input"), t("tolerance", "tolerance"),
+                         t.number(input[QStringLiteral("tolerance")].toDouble(), 3),
+                         unit.toHtmlEscaped());
+        html += inputTable(input[QStringLiteral("points")].toArray(), unit, t);
+    }
+    if (stage.contains(QStringLiteral("output"))) {
+        const QJsonObject output = stage[QStringLiteral("output")].toObject();
+        const OutputRange& range =
+            outputRange(output[QStringLiteral("subject")].toString() == QLatin1String("voltage")
+                            ? OutputKind::Voltage
+                            : OutputKind::Current);
+        html += QStringLiteral("<p><b>%1</b> (%2 ± %3 % %4 %5 %6)</p>")
+                    .arg(subjectText(QLatin1String(range.name), t), t("tolerance", "tolerance"),
+                         t.number(output[QStringLiteral("tolerance_percent")].toDouble(), 3),
+                         t("z rozsahu", "of full scale"), t.number(range.fullScale, 0),
+                         QLatin1String(range.unit));
+        html +=
+            outputTable(output[QStringLiteral("points")].toArray(), QLatin1String(range.unit), t);
+    }
+    return html;
+}
+
 QString html(const CalibrationRecord& r, const LabSettings& lab, const Language& t, bool withLogo) {
+    const bool session = r.procedure == QLatin1String("calibration session");
     const bool output = r.procedure.startsWith(QLatin1String("output"));
     const bool voltage = r.subject == QLatin1String("voltage");
     const OutputRange& range = outputRange(voltage ? OutputKind::Voltage : OutputKind::Current);
@@ -287,9 +403,13 @@ QString html(const CalibrationRecord& r, const LabSettings& lab, const Language&
                     certificateNumber(r).toHtmlEscaped());
 
     doc += heading(t("Kalibrovaný přístroj", "Unit calibrated"));
-    doc += facts({{t("Typ zařízení", "Device type"), escaped(r.deviceType)},
-                  {t("Firmware", "Firmware"), escaped(r.firmware)},
-                  {t("Identifikátor", "Identifier"), escaped(r.identifier)}});
+    std::vector<std::pair<QString, QString>> unitFacts{
+        {t("Typ zařízení", "Device type"), escaped(r.deviceType)},
+        {t("Firmware", "Firmware"), escaped(r.firmware)},
+        {t("Identifikátor", "Identifier"), escaped(r.identifier)}};
+    for (const auto& line : configurationFacts(objectOf(r.configuration), t))
+        unitFacts.push_back(line);
+    doc += facts(unitFacts);
 
     doc += heading(t("Kalibrace", "Calibration"));
     QString tolerance = Dash;
@@ -306,10 +426,15 @@ QString html(const CalibrationRecord& r, const LabSettings& lab, const Language&
                                       "values typed in by the technician from the standard")
                                   : escaped(r.reference);
     std::vector<std::pair<QString, QString>> calibration{
-        {t("Postup", "Procedure"), procedureText(r.procedure, t)},
-        {t("Veličina", "Quantity"), subjectText(r.subject, t)},
-        {t("Etalon (měřidlo)", "Reference (meter)"), reference},
-        {t("Tolerance", "Tolerance"), tolerance}};
+        {t("Postup", "Procedure"), procedureText(r.procedure, t)}};
+    if (!session) {
+        calibration.push_back({t("Veličina", "Quantity"), subjectText(r.subject, t)});
+        calibration.push_back({t("Tolerance", "Tolerance"), tolerance});
+    }
+    calibration.push_back({t("Etalon (měřidlo)", "Reference (meter)"), reference});
+    if (session)
+        calibration.push_back({t("Teplota okolí", "Ambient temperature"),
+                               r.ambient ? t.number(*r.ambient, 1) + QStringLiteral(" °C") : Dash});
     if (!r.codesBefore.isEmpty() || !r.codesAfter.isEmpty())
         calibration.push_back(
             {t("Kódy převodníku před → po", "Converter codes before → after"), codesText(r, t)});
@@ -319,11 +444,16 @@ QString html(const CalibrationRecord& r, const LabSettings& lab, const Language&
     doc += instrumentsTable(arrayOf(r.instruments), t);
 
     const auto points = [&](const QString& json) {
+        if (session) return sessionTables(json, t);
         return output ? outputTable(arrayOf(json), unit, t) : inputTable(arrayOf(json), unit, t);
     };
     if (!r.asFound.isEmpty()) {
         doc += heading(t("Stav před seřízením (as found)", "As found"));
         doc += points(r.asFound);
+    }
+    if (session) {
+        doc += heading(t("Seřízení", "Adjustments"));
+        doc += adjustmentsTable(r.adjustments, t);
     }
     if (!r.asLeft.isEmpty()) {
         doc += heading(t("Stav po seřízení (as left)", "As left"));

@@ -245,6 +245,7 @@ struct TFrmMainControls {
     QLabel* LblLogNote = nullptr;
     QLineEdit* EdtLogNote = nullptr;
     QFileDialog* LogDlg = nullptr;
+    QFileDialog* PdfDlg = nullptr;  // a calibration certificate
     QCheckBox* ChckBxDb = nullptr;
     QLabel* LblDbName = nullptr;
 
@@ -299,6 +300,7 @@ struct TFrmMainControls {
     QProgressBar* PrgBrAOUZero = nullptr;
     QProgressBar* PrgBrAOUEnd = nullptr;
     QPushButton* BtnCalibrateAO = nullptr;
+    QPushButton* BtnCalibrationSession = nullptr;
 
     QGroupBox* GrpBxService = nullptr;
     QLineEdit* EdtAIN1 = nullptr;

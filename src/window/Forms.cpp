@@ -298,6 +298,7 @@ void takeServiceControls(TFrmMainControls& w, const Ui::ServiceTab& service) {
     w.SpnEdtAOUEnd = service.SpnEdtAOUEnd;
     w.PrgBrAOUEnd = service.PrgBrAOUEnd;
     w.BtnCalibrateAO = service.BtnCalibrateAO;
+    w.BtnCalibrationSession = service.BtnCalibrationSession;
     w.CheckBoxes = {service.CheckBox1,  service.CheckBox2,  service.CheckBox3,  service.CheckBox4,
                     service.CheckBox5,  service.CheckBox6,  service.CheckBox7,  service.CheckBox8,
                     service.CheckBox9,  service.CheckBox10, service.CheckBox11, service.CheckBox12,

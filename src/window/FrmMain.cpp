@@ -129,9 +129,10 @@ void TFrmMain::buildStatusBar() {
 QFileDialog* TFrmMain::fileDialog(FileDialog which) {
     // Made when first needed and kept, so each remembers its folder: the three dialogs took a
     // third of the window's start-up to make, and most sessions open none of them.
-    QFileDialog*& dialog = which == FileDialog::Save   ? SvDlg
-                           : which == FileDialog::Open ? OpDlg
-                                                       : LogDlg;
+    QFileDialog*& dialog = which == FileDialog::Save          ? SvDlg
+                           : which == FileDialog::Open        ? OpDlg
+                           : which == FileDialog::Certificate ? PdfDlg
+                                                              : LogDlg;
     if (dialog) return dialog;
     dialog = new QFileDialog(this);
     const QString filter = QStringLiteral("Konfigurační soubor VL48 (*.vl4)");
@@ -157,6 +158,13 @@ QFileDialog* TFrmMain::fileDialog(FileDialog which) {
             dialog->setNameFilter(QStringLiteral("CSV (*.csv)"));
             dialog->setDefaultSuffix(QStringLiteral("csv"));
             dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+            break;
+        case FileDialog::Certificate:
+            dialog->setObjectName(QStringLiteral("PdfDlg"));
+            dialog->setAcceptMode(QFileDialog::AcceptSave);
+            dialog->setNameFilter(QStringLiteral("PDF (*.pdf)"));
+            dialog->setDefaultSuffix(QStringLiteral("pdf"));
+            dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
             break;
     }
     return dialog;

@@ -20,6 +20,7 @@
 #include "core/records/RecordStore.h"
 #include "core/session/Cells.h"
 #include "core/session/Identification.h"
+#include "core/session/TrendSeries.h"
 #include "core/session/Upload.h"
 #include "window/Controls.h"
 
@@ -30,8 +31,10 @@ class QTranslator;
 namespace vl48 {
 
 class TOKBottomDlg;
+class TTrendWnd;
 class TOutputCalibrationDlg;
 class TRecordsDlg;
+class TCalibrationSessionDlg;
 struct OutputCalibration;
 enum class TrimPanel;
 
@@ -53,7 +56,7 @@ public:
     void showMessage(MsgKind kind, const QString& text);
     std::function<void(MsgKind, const QString&)> messageHook;
     // Returns the chosen path, or an empty string when the person cancelled.
-    enum class FileDialog { Save, Open, Log };
+    enum class FileDialog { Save, Open, Log, Certificate };
     QString runFileDialog(FileDialog which);
     std::function<QString(QFileDialog*)> fileDialogHook;
     // The records database's address as chosen or typed from those offered (the bench's SQLite
@@ -125,6 +128,20 @@ public:
     // --- Live measurement (window/config/Measurement.cpp)
     void BtnMeasTempClick();
 
+    // --- Live trend of the readings (window/config/Trend.cpp): while ChckBxMeasContinuous is
+    // ticked and the connection lasts, the measurement of BtnMeasTempClick is repeated and the
+    // trend window draws what was read.
+    void ChckBxMeasContinuousClick(bool checked);
+    void TmrTrendTimer();
+    void BtnTrendSaveClick();
+    // Seams for tests and the screenshots: the time between repetitions, and the clock that
+    // stamps each one (the system's when empty), asked before the repetition's first request.
+    int trendIntervalMs = 1000;
+    std::function<QDateTime()> trendClock;
+    // Made when the box is first ticked.
+    QTimer* TmrTrend = nullptr;
+    TTrendWnd* FrmTrend = nullptr;
+
     // --- Configuration files and bulk configuration (window/files/)
     void BtnConfSaveClick();
     void BtnConf1SaveClick();
@@ -175,6 +192,17 @@ public:
     // What a calibration leaves behind: the codes it stored shown on both panels without driving
     // the output, and its record in the database in use.
     void outputCalibrated(const OutputCalibration& calibration, const QString& reference);
+    void showCalibratedOutput(const OutputCalibration& calibration);
+
+    // --- A calibration session of the connected unit (window/service/CalibrationSessionDialog.cpp)
+    void BtnCalibrationSessionClick();
+    // Seams for tests: the value a person reads off the calibrator for a point of an input check
+    // (nothing when cancelled), and the dialog handed over instead of being shown.
+    std::function<std::optional<double>(double point, bool ohms)> referenceHook;
+    std::function<void(TCalibrationSessionDlg&)> sessionDialogHook;
+    // Writes the certificate of a calibration record where the person chooses, in the window's
+    // language, as the lab's settings file describes the issuer.
+    void saveCertificate(const CalibrationRecord& record);
 
     // --- Service terminal and input calibration (window/service/Terminal.cpp,
     // window/service/Calibration.cpp)
@@ -237,6 +265,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    friend class TCalibrationSessionDlg;
     // The forms (window/*.ui) and what they cannot hold (window/Forms.cpp); the menu's wiring, the
     // status bar's panels and the file dialogs (window/FrmMain.cpp).
     struct Forms;
@@ -327,6 +356,16 @@ private:
 
     int m_handlerDepth = 0;
     bool m_lineErrorPending = false;
+
+    // The two readings of one measurement, shown as they come, a failed exchange answered as a
+    // failed click is; returns what was read (window/config/Measurement.cpp).
+    TrendSample measureNow();
+    // Another operation of the window is under way: a handler exchanging frames, the form drawn
+    // or written under Updating, a modal dialog, a line error waiting for its handling.
+    bool windowBusy() const;
+    // The trend's samples since the box was last ticked, and their drawing.
+    std::vector<TrendSample> m_trendSamples;
+    void showTrend();
 };
 
 }  // namespace vl48

@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include "window/Forms.h"
+#include "window/config/Trend.h"
 
 namespace vl48 {
 
@@ -66,6 +67,7 @@ void TFrmMain::retranslate() {
     f.service.retranslateUi(TabService);
     f.daCorr.retranslateUi(TabDACorr);
     for (const auto& m : Messages) this->*m.text = QCoreApplication::translate("TFrmMain", m.czech);
+    if (FrmTrend) FrmTrend->retranslate();
 }
 
 }  // namespace vl48

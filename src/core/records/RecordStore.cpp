@@ -227,6 +227,16 @@ const std::vector<Migration>& migrations() {
         {4,
          {QStringLiteral("ALTER TABLE calibration_records ADD COLUMN technician TEXT NOT NULL "
                          "DEFAULT ''")}},
+        // Calibration sessions: the configuration, the adjustments, the ambient temperature, and
+        // when the session was over (a single procedure's record is over when it is written).
+        {5,
+         {QStringLiteral("ALTER TABLE calibration_records ADD COLUMN configuration TEXT NOT NULL "
+                         "DEFAULT ''"),
+          QStringLiteral("ALTER TABLE calibration_records ADD COLUMN adjustments TEXT NOT NULL "
+                         "DEFAULT ''"),
+          QStringLiteral("ALTER TABLE calibration_records ADD COLUMN ambient DOUBLE PRECISION"),
+          QStringLiteral("ALTER TABLE calibration_records ADD COLUMN finished TEXT"),
+          QStringLiteral("UPDATE calibration_records SET finished = time")}},
     };
     return list;
 }
@@ -243,7 +253,9 @@ const QStringList& calibrationColumns() {
         QStringLiteral("as_left"),           QStringLiteral("codes_before"),
         QStringLiteral("codes_after"),       QStringLiteral("verdict"),
         QStringLiteral("problem"),           QStringLiteral("operator_note"),
-        QStringLiteral("instruments"),       QStringLiteral("technician")};
+        QStringLiteral("instruments"),       QStringLiteral("technician"),
+        QStringLiteral("configuration"),     QStringLiteral("adjustments"),
+        QStringLiteral("ambient"),           QStringLiteral("finished")};
     return columns;
 }
 
@@ -546,15 +558,20 @@ std::optional<std::vector<UnitRecord>> selectRecords(const QSqlDatabase& db,
     return selectWhere(db, QStringLiteral("unit_records"), where, values, error);
 }
 
-// Inserts a calibration; one sent again (from a spool) is there once.
-SqlResult insertCalibration(const QSqlDatabase& db, const CalibrationRecord& r, bool again) {
+// Stores a calibration as it is now: one already there (a session going on, a record sent again
+// from a spool) takes the new values, so a record is there once, as it was last committed.
+SqlResult storeCalibrationRow(const QSqlDatabase& db, const CalibrationRecord& r) {
     const QStringList& columns = calibrationColumns();
+    QStringList updates;
+    for (const QString& column : columns.mid(1))
+        updates << QStringLiteral("%1 = excluded.%1").arg(column);
     QSqlQuery query(db);
     if (!query.prepare(
-            QStringLiteral("INSERT INTO calibration_records (%1) VALUES (%2)%3")
+            QStringLiteral("INSERT INTO calibration_records (%1) VALUES (%2) ON CONFLICT "
+                           "(record_id) DO UPDATE SET %3")
                 .arg(columns.join(QLatin1Char(',')),
                      QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')),
-                     again ? QStringLiteral(" ON CONFLICT (record_id) DO NOTHING") : QString())))
+                     updates.join(QLatin1Char(',')))))
         return failureOf(query.lastError());
     for (const QVariant& value :
          {QVariant(r.id),
@@ -578,7 +595,11 @@ SqlResult insertCalibration(const QSqlDatabase& db, const CalibrationRecord& r, 
           textOf(r.problem),
           textOf(r.operatorNote),
           r.instruments.isEmpty() ? QVariant(QStringLiteral("[]")) : QVariant(r.instruments),
-          textOf(r.technician)})
+          textOf(r.technician),
+          textOf(r.configuration),
+          textOf(r.adjustments),
+          r.ambient ? QVariant(*r.ambient) : nullOf(QMetaType::Double),
+          r.finished.isValid() ? QVariant(localText(r.finished)) : nullOf(QMetaType::QString)})
         query.addBindValue(value);
     return exec(query);
 }
@@ -629,6 +650,12 @@ std::optional<std::vector<CalibrationRecord>> selectCalibrations(
         r.operatorNote = next();
         r.instruments = next();
         r.technician = next();
+        r.configuration = next();
+        r.adjustments = next();
+        if (const QVariant ambient = query.value(i++); !ambient.isNull())
+            r.ambient = ambient.toDouble();
+        if (const QString finished = next(); !finished.isEmpty())
+            r.finished = QDateTime::fromString(finished, Qt::ISODate);
         records.push_back(r);
     }
     return records;
@@ -737,7 +764,7 @@ protected:
         return selectRecords(m_connection.db(), filter, error);
     }
     QString storeCalibration(const CalibrationRecord& record) override {
-        const SqlResult failure = insertCalibration(m_connection.db(), record, false);
+        const SqlResult failure = storeCalibrationRow(m_connection.db(), record);
         return failure ? failure->text : QString();
     }
     std::optional<std::vector<CalibrationRecord>> queryCalibrations(const QString& identifier,
@@ -858,10 +885,11 @@ protected:
     QString storeCalibration(const CalibrationRecord& record) override {
         const QSqlDatabase spool = m_spool.db();
         const SqlResult spooled = inTransaction(spool, [&]() -> SqlResult {
-            if (auto failure = insertCalibration(spool, record, false)) return failure;
+            if (auto failure = storeCalibrationRow(spool, record)) return failure;
             QSqlQuery outbox(spool);
             outbox.prepare(QStringLiteral(
-                "INSERT INTO outbox (record_id, version, kind) VALUES (?, 1, 'calibration')"));
+                "INSERT INTO outbox (record_id, version, kind) VALUES (?, 1, 'calibration') ON "
+                "CONFLICT (record_id) DO UPDATE SET version = version + 1"));
             outbox.addBindValue(record.id);
             return exec(outbox);
         });
@@ -989,8 +1017,10 @@ private:
         if (calibration) {
             const auto rows = selectCalibrations(spool, id, error, QStringLiteral("record_id"));
             if (rows && !rows->empty())
-                sent = insertCalibration(m_server->db(), rows->front(), true);
+                sent = storeCalibrationRow(m_server->db(), rows->front());
             if (!rows) sent = SqlFailure{error, {}};
+            // A session still going on stays in the spool for its next change.
+            complete = rows && !rows->empty() && rows->front().finished.isValid();
         } else {
             const auto rows = selectWhere(spool, QStringLiteral("unit_records"),
                                           {QStringLiteral("record_id = ?")}, {id}, error);
@@ -1087,6 +1117,23 @@ void RecordStore::stamp(QString& id, QDateTime& time, QString& bench, QString& v
 
 QString RecordStore::addCalibration(CalibrationRecord& record) {
     stamp(record.id, record.time, record.bench, record.programVersion);
+    record.finished = record.time;
+    return storeCalibration(record);
+}
+
+QString RecordStore::beginCalibration(CalibrationRecord& record) {
+    stamp(record.id, record.time, record.bench, record.programVersion);
+    record.finished = {};
+    return storeCalibration(record);
+}
+
+QString RecordStore::updateCalibration(const CalibrationRecord& record) {
+    return storeCalibration(record);
+}
+
+QString RecordStore::completeCalibration(CalibrationRecord& record) {
+    record.finished = QDateTime::currentDateTime();
+    if (record.finished < record.time) record.finished = record.time;
     return storeCalibration(record);
 }
 

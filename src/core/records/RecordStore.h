@@ -60,19 +60,28 @@ struct UnitRecord {
 };
 
 // A calibration of a unit: what was calibrated and how, against which reference, with its
-// tables as found and as left and its verdict. Written once, when the procedure is over.
+// tables as found and as left and its verdict. A single procedure's record is written once, when
+// it is over; a calibration session's is begun before the unit's first write and changed as the
+// session goes on, so that a program killed in the middle leaves the session without an outcome.
 struct CalibrationRecord {
     QString id;  // made on the bench
     QDateTime time;
+    QDateTime finished;  // invalid while a session is under way
     QString bench, programVersion;
     QString port, deviceType, firmware, identifier;
-    QString procedure;  // "output trim", "output check"
-    QString subject;    // "current", "voltage"
+    QString procedure;  // "output trim", "output check", "input check", "calibration session"
+    QString subject;    // "current", "voltage", "°C", "Ω"; a session's: "input", "input, current"
     QString reference;  // the meter's identity (*IDN?), or "typed"
     double tolerancePercent = 0;
     // JSON texts: the tables ([{"target":4,"code":3281,"reading":4.0012,...}, ...]) and the
-    // codes ({"zero":1640,"end":16380}); empty where the procedure has none.
+    // codes ({"zero":1640,"end":16380}); empty where the procedure has none. A session's tables
+    // are an object of the input's and the output's ({"input":{"unit":"°C","tolerance":0.3,
+    // "points":[...]},"output":{"subject":"current","tolerance_percent":0.05,"points":[...]}}).
     QString asFound, asLeft, codesBefore, codesAfter;
+    // A session's: the configuration as read ({"EEInputType":8,...}), the adjustments made
+    // ([{"cell":"EEPT100Const","old":12,"new":-31}, ...]) and the ambient temperature typed.
+    QString configuration, adjustments;
+    std::optional<double> ambient;
     // JSON text: the lab's instruments used ([{"name":..,"certificate":..,"due":"2027-01-31",
     // "overdue":true}, ...]); an overdue one only where the technician overrode its due date.
     QString instruments;
@@ -122,6 +131,12 @@ public:
 
     // A calibration, its id, time, bench and version filled in. Empty on success, else why not.
     QString addCalibration(CalibrationRecord& record);
+    // A calibration session: begun (id, time, bench and version filled in, not finished) before
+    // the unit's first write, changed as it goes on, completed (finished now) at its end. Each
+    // commits the record as it is; empty on success, else why not.
+    QString beginCalibration(CalibrationRecord& record);
+    QString updateCalibration(const CalibrationRecord& record);
+    QString completeCalibration(CalibrationRecord& record);
     // One unit's calibrations, oldest first (every unit's when `identifier` is empty).
     std::optional<std::vector<CalibrationRecord>> calibrations(const QString& identifier,
                                                                QString& error);

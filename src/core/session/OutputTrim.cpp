@@ -149,7 +149,7 @@ TrimResult trimOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end,
     return result;
 }
 
-StoreOutcome storeOutputCodes(Link& link, OutputKind kind, TrimPanel panel, uint16_t zero,
+CodesStored storeOutputCodes(Link& link, OutputKind kind, TrimPanel panel, uint16_t zero,
                               uint16_t end) {
     const OutputRange& range = outputRange(kind);
     const std::array<std::pair<Cell, uint16_t>, 2> codes = {
@@ -217,7 +217,7 @@ OutputCalibration calibrateOutput(Link& link, OutputKind kind, TrimPanel panel,
         c.problem = c.trim.problem;
         return c;
     }
-    const StoreOutcome store = storeOutputCodes(link, kind, panel, c.trim.zero, c.trim.end);
+    const CodesStored store = storeOutputCodes(link, kind, panel, c.trim.zero, c.trim.end);
     if (!store.stored) {
         c.problem = store.problem;
         return c;

@@ -93,11 +93,11 @@ TrimResult trimOutput(Link& link, OutputKind kind, uint16_t zero, uint16_t end,
 // as the correction panel does (within 48 codes of the calibration copy, then the correction
 // state 1).
 enum class TrimPanel { Service, Correction };
-struct StoreOutcome {
+struct CodesStored {
     bool stored = false;
     QString problem;  // why not: a refusal (nothing written) or a write that failed
 };
-StoreOutcome storeOutputCodes(Link& link, OutputKind kind, TrimPanel panel, uint16_t zero,
+CodesStored storeOutputCodes(Link& link, OutputKind kind, TrimPanel panel, uint16_t zero,
                               uint16_t end);
 
 // As found, trim, store, as left.

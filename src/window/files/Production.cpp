@@ -159,7 +159,10 @@ void TFrmMain::tellRecordsWaiting() {
 
 void TFrmMain::MRecordsShowClick() {
     if (!m_records && !chooseDatabase()) return;
-    if (!RecordsDlg) RecordsDlg = new TRecordsDlg(*m_records, this);
+    if (!RecordsDlg) {
+        RecordsDlg = new TRecordsDlg(*m_records, this);
+        RecordsDlg->onCertificate = [this](const CalibrationRecord& r) { saveCertificate(r); };
+    }
     RecordsDlg->search();
     RecordsDlg->show();
     RecordsDlg->raise();

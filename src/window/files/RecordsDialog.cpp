@@ -101,6 +101,17 @@ TRecordsDlg::TRecordsDlg(RecordStore& store, QWidget* parent) : QDialog(parent),
     TblRecords->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TblRecords->verticalHeader()->hide();
 
+    TblCalibrations = new QTableWidget(0, 5, this);
+    TblCalibrations->setObjectName(QStringLiteral("TblCalibrations"));
+    TblCalibrations->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TblCalibrations->setSelectionMode(QAbstractItemView::SingleSelection);
+    TblCalibrations->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TblCalibrations->verticalHeader()->hide();
+    TblCalibrations->horizontalHeader()->setStretchLastSection(true);
+    BtnCertificate = new QPushButton(this);
+    BtnCertificate->setObjectName(QStringLiteral("BtnCertificate"));
+    BtnCertificate->setEnabled(false);
+
     LblRecordsStatus = new QLabel(this);
     LblRecordsStatus->setObjectName(QStringLiteral("LblRecordsStatus"));
     BtnHistory = new QPushButton(this);
@@ -111,11 +122,13 @@ TRecordsDlg::TRecordsDlg(RecordStore& store, QWidget* parent) : QDialog(parent),
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(LblRecordsStatus, 1);
     bottom->addWidget(BtnHistory);
+    bottom->addWidget(BtnCertificate);
     bottom->addWidget(BtnClose);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filter);
-    layout->addWidget(TblRecords, 1);
+    layout->addWidget(TblRecords, 2);
+    layout->addWidget(TblCalibrations, 1);
     layout->addLayout(bottom);
 
     connect(BtnSearch, &QPushButton::clicked, this, &TRecordsDlg::search);
@@ -124,6 +137,13 @@ TRecordsDlg::TRecordsDlg(RecordStore& store, QWidget* parent) : QDialog(parent),
     connect(TblRecords, &QTableWidget::cellDoubleClicked, this, &TRecordsDlg::showHistory);
     connect(TblRecords, &QTableWidget::itemSelectionChanged, this,
             [this] { BtnHistory->setEnabled(!TblRecords->selectedItems().isEmpty()); });
+    connect(TblCalibrations, &QTableWidget::itemSelectionChanged, this,
+            [this] { BtnCertificate->setEnabled(!TblCalibrations->selectedItems().isEmpty()); });
+    connect(BtnCertificate, &QPushButton::clicked, this, [this] {
+        const int row = TblCalibrations->currentRow();
+        if (row >= 0 && row < int(m_calibrations.size()) && onCertificate)
+            onCertificate(m_calibrations[size_t(row)]);
+    });
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::close);
     retranslate();
 }
@@ -163,6 +183,30 @@ void TRecordsDlg::search() {
     if (!m_shown.empty())
         TblRecords->scrollToBottom();  // the latest attempts are the ones asked about
     BtnHistory->setEnabled(false);
+
+    QString problem;
+    m_calibrations.clear();
+    for (CalibrationRecord& c : m_store.calibrations(filter.identifier, problem)
+                                    .value_or(std::vector<CalibrationRecord>{})) {
+        const QDate day = c.time.date();
+        if ((filter.since.isValid() && day < filter.since) ||
+            (filter.until.isValid() && day > filter.until))
+            continue;
+        m_calibrations.push_back(std::move(c));
+    }
+    if (m_problem.isEmpty()) m_problem = problem;
+    TblCalibrations->clearContents();
+    TblCalibrations->setRowCount(int(m_calibrations.size()));
+    for (int row = 0; row < int(m_calibrations.size()); ++row) {
+        const CalibrationRecord& c = m_calibrations[size_t(row)];
+        const QString texts[] = {c.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                 c.identifier, c.procedure, c.subject,
+                                 c.verdict.isEmpty() ? c.problem : c.verdict};
+        for (int column = 0; column < int(std::size(texts)); ++column)
+            TblCalibrations->setItem(row, column, cell(texts[column]));
+    }
+    TblCalibrations->resizeColumnsToContents();
+    BtnCertificate->setEnabled(false);
     showStatus();
 }
 
@@ -201,6 +245,13 @@ void TRecordsDlg::retranslate() {
     for (const char* caption : RecordCaptions) captions << translated(caption);
     for (const char* caption : ValueCaptions) captions << translated(caption);
     TblRecords->setHorizontalHeaderLabels(captions);
+    TblCalibrations->setHorizontalHeaderLabels(
+        {QCoreApplication::translate("TFrmMain", "Kalibrace"),
+         QCoreApplication::translate("TFrmMain", "Identifikátor"),
+         QCoreApplication::translate("TFrmMain", "Postup"),
+         QCoreApplication::translate("TFrmMain", "Veličina"),
+         QCoreApplication::translate("TFrmMain", "Výsledek")});
+    BtnCertificate->setText(QCoreApplication::translate("TFrmMain", "Kalibrační list…"));
     showStatus();
 }
 

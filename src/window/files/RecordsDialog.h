@@ -1,8 +1,10 @@
 // The records of the database in use, as the menu's "Records…" shows them: a selection by
-// identifier and dates, one row per attempt, oldest first, and a unit's history from its row.
+// identifier and dates, one row per attempt, oldest first, and a unit's history from its row;
+// below, the calibrations of the same selection, each with its certificate.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "core/records/RecordStore.h"
@@ -39,7 +41,11 @@ public:
     QTableWidget* TblRecords = nullptr;
     QLabel* LblRecordsStatus = nullptr;
     QPushButton* BtnHistory = nullptr;
+    QTableWidget* TblCalibrations = nullptr;
+    QPushButton* BtnCertificate = nullptr;
     QPushButton* BtnClose = nullptr;
+    // Makes the certificate of the selected calibration (the window asks where).
+    std::function<void(const CalibrationRecord&)> onCertificate;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -50,6 +56,7 @@ private:
     QLabel* m_identifierCaption = nullptr;
     RecordStore& m_store;
     std::vector<UnitRecord> m_shown;
+    std::vector<CalibrationRecord> m_calibrations;
     QString m_problem;  // why the last search found nothing to show, empty when it could read
 };
 

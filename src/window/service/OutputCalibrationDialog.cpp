@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "core/link/ScpiMeter.h"
+#include "core/session/CalibrationSession.h"
 #include "window/FrmMain.h"
 
 namespace vl48 {
@@ -35,16 +36,6 @@ QString translated(const char* text) { return QCoreApplication::translate("TFrmM
 
 // The tables and codes as the records database keeps them, in the same form as vl48-cli records
 // them, so that a unit's calibrations read alike whichever program made them.
-QString pointsJson(const CheckResult& check) {
-    QJsonArray points;
-    for (const CheckPoint& p : check.points)
-        points.append(QJsonObject{{QStringLiteral("target"), p.target},
-                                  {QStringLiteral("code"), p.code},
-                                  {QStringLiteral("reading"), p.reading},
-                                  {QStringLiteral("error_percent"), p.errorPercent},
-                                  {QStringLiteral("pass"), p.pass}});
-    return QString::fromUtf8(QJsonDocument(points).toJson(QJsonDocument::Compact));
-}
 QString codesJson(const std::array<uint16_t, 2>& codes) {
     return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("zero"), codes[0]},
                                                        {QStringLiteral("end"), codes[1]}})
@@ -442,8 +433,8 @@ void TFrmMain::recordOutputCalibration(const OutputCalibration& c, const QString
     r.subject = QLatin1String(outputRange(c.kind).name);
     r.reference = reference;
     r.tolerancePercent = c.tolerancePercent;
-    r.asFound = pointsJson(c.asFound);
-    r.asLeft = pointsJson(c.asLeft);
+    r.asFound = compactJson(outputPointsJson(c.asFound));
+    r.asLeft = compactJson(outputPointsJson(c.asLeft));
     r.codesBefore = codesJson(c.codesBefore);
     r.codesAfter = codesJson(c.codesAfter);
     if (c.problem.isEmpty()) r.verdict = c.pass ? QStringLiteral("pass") : QStringLiteral("fail");

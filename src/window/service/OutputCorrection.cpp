@@ -283,6 +283,11 @@ void TFrmMain::SpdBtnUndoDACorrClick() {
 }
 
 void TFrmMain::outputCalibrated(const OutputCalibration& c, const QString& reference) {
+    showCalibratedOutput(c);
+    recordOutputCalibration(c, reference);
+}
+
+void TFrmMain::showCalibratedOutput(const OutputCalibration& c) {
     // The procedure released the output however it ended: nothing stands driven by a field.
     m_outputCorrection->driven.reset();
     if (c.stored) {
@@ -297,7 +302,6 @@ void TFrmMain::outputCalibrated(const OutputCalibration& c, const QString& refer
             showTextChanged(f.spin, false);
         }
     }
-    recordOutputCalibration(c, reference);
 }
 
 // Makes the correction state, whose type only this unit knows, and binds the correction's fields.
@@ -327,6 +331,8 @@ void TFrmMain::connectOutputCorrectionHandlers() {
             [this] { BtnCalibrateAOClick(TrimPanel::Service); });
     connect(BtnCalibrateAODACorr, &QPushButton::clicked, this,
             [this] { BtnCalibrateAOClick(TrimPanel::Correction); });
+    connect(BtnCalibrationSession, &QPushButton::clicked, this,
+            &TFrmMain::BtnCalibrationSessionClick);
 }
 
 }  // namespace vl48

@@ -204,14 +204,14 @@ TEST_P(Records, KeepEveryAttemptAndSelectThem) {
 TEST_P(Records, SchemaMigratesOnceAndRefusesANewerOne) {
     ASSERT_TRUE(open()) << lastError.toStdString();
     ASSERT_TRUE(open()) << lastError.toStdString();
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM schema_version")), 4);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM schema_version")), 5);
     const QString newer = QStringLiteral("INSERT INTO schema_version (version) VALUES (99)");
     if (GetParam() == Engine::PostgreSQL)
         ASSERT_EQ(TestPostgres::superuser(newer, TestPostgres::databaseOf(address)), 0);
     else
         ASSERT_EQ(count(newer + QStringLiteral(" RETURNING version")), 99);
     EXPECT_FALSE(open());
-    EXPECT_TRUE(lastError.contains(QLatin1String("newer than this program's 4")))
+    EXPECT_TRUE(lastError.contains(QLatin1String("newer than this program's 5")))
         << lastError.toStdString();
 }
 
@@ -273,19 +273,38 @@ TEST_P(ServerRecords, WaitOnTheBenchWhileTheServerIsAway) {
     CalibrationRecord calibration;
     calibration.identifier = r.log.identifier;
     const QString calibrated = store->addCalibration(calibration);
+    // A session begun and changed while the server is away, completed once it is back.
+    CalibrationRecord session;
+    session.identifier = r.log.identifier;
+    session.procedure = QStringLiteral("calibration session");
+    const QString sessionBegun = store->beginCalibration(session);
+    session.asFound = QStringLiteral(R"({"input":{"pass":false}})");
+    const QString sessionChanged = store->updateCalibration(session);
     const std::vector<UnitRecord> waiting = store->pending();
     const QString problem = store->serverProblem();
     ASSERT_TRUE(TestPostgres::start());
     EXPECT_EQ(begun.toStdString(), "");
     EXPECT_EQ(completed.toStdString(), "");
     EXPECT_EQ(calibrated.toStdString(), "");
+    EXPECT_EQ((sessionBegun + sessionChanged).toStdString(), "");
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting.front().log.result, "ok");
     EXPECT_TRUE(problem.contains(QLatin1String("server"))) << problem.toStdString();
 
     EXPECT_TRUE(store->pending().empty());
     EXPECT_EQ(store->serverProblem().toStdString(), "");
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM calibration_records")), 1);
+    const QString sessionRow =
+        QStringLiteral(
+            "SELECT COUNT(*) FROM calibration_records WHERE record_id = '%1' AND "
+            "as_found LIKE '%input%' AND finished IS %2")
+            .arg(session.id);
+    EXPECT_EQ(count(sessionRow.arg(QStringLiteral("NULL"))), 1);
+    session.verdict = QStringLiteral("pass");
+    EXPECT_EQ(store->completeCalibration(session).toStdString(), "");
+    EXPECT_EQ(
+        count(sessionRow.arg(QStringLiteral("NOT NULL")) + QStringLiteral(" AND verdict = 'pass'")),
+        1);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM calibration_records")), 2);
     const QString row = QStringLiteral(
                             "SELECT COUNT(*) FROM unit_records WHERE record_id = '%1' "
                             "AND result = 'ok'")
