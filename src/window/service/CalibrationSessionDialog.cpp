@@ -215,7 +215,7 @@ void TCalibrationSessionDlg::enableStages() {
     const bool finished = begun && m_record->finished.isValid();
     // The check as found may be run again while it has not finished and nothing was adjusted.
     BtnAsFound->setEnabled(!m_running && !finished && !m_left.done() &&
-                           (!begun || (!m_found.complete() && m_trim.isEmpty())));
+                           (!begun || (!m_found.complete() && !m_trimText)));
     for (QWidget* w : std::initializer_list<QWidget*>{EdtTechnician, EdtAmbient, LstInstruments,
                                                       ChckBxOverrideDue, CmbOutput})
         w->setEnabled(!m_running && !begun);
@@ -498,8 +498,10 @@ void TCalibrationSessionDlg::trimOutput() {
         const std::optional<uint16_t> end =
             zero ? readCell(*m_window.link, range.endCell) : std::nullopt;
         if (!end) {
-            m_trim = QCoreApplication::translate("TFrmMain",
-                                                 "Kódy výstupu nelze přečíst; nic nebylo uloženo.");
+            m_trimText = [] {
+                return QCoreApplication::translate(
+                    "TFrmMain", "Kódy výstupu nelze přečíst; nic nebylo uloženo.");
+            };
             return;
         }
         c.codesBefore = {*zero, *end};
@@ -507,24 +509,29 @@ void TCalibrationSessionDlg::trimOutput() {
         settings.tolerancePercent = SpnOutputTolerance->value();
         c.trim = vl48::trimOutput(*m_window.link, kind, *zero, *end, settings, read, waitPainted);
         if (!c.trim.done) {
-            m_trim = QCoreApplication::translate(
-                         "TFrmMain", "Seřízení výstupu nedokončeno, nic nebylo uloženo: %1")
-                         .arg(c.trim.problem);
+            m_trimText = [problem = c.trim.problem] {
+                return QCoreApplication::translate(
+                           "TFrmMain", "Seřízení výstupu nedokončeno, nic nebylo uloženo: %1")
+                    .arg(problem);
+            };
             return;
         }
         const CodesStored stored =
             storeOutputCodes(*m_window.link, kind, TrimPanel::Service, c.trim.zero, c.trim.end);
         c.stored = stored.stored;
         c.codesAfter = {c.trim.zero, c.trim.end};
-        m_trim = stored.stored
-                     ? QCoreApplication::translate("TFrmMain",
-                                                   "Výstup seřízen: nula %1 → %2, konec %3 → %4.")
-                           .arg(*zero)
-                           .arg(c.trim.zero)
-                           .arg(*end)
-                           .arg(c.trim.end)
-                     : QCoreApplication::translate("TFrmMain", "Kódy výstupu nebyly uloženy: %1")
-                           .arg(stored.problem);
+        // Told in the language of the moment it is shown.
+        m_trimText = [stored, c] {
+            return stored.stored
+                       ? QCoreApplication::translate("TFrmMain",
+                                                     "Výstup seřízen: nula %1 → %2, konec %3 → %4.")
+                             .arg(c.codesBefore[0])
+                             .arg(c.codesAfter[0])
+                             .arg(c.codesBefore[1])
+                             .arg(c.codesAfter[1])
+                       : QCoreApplication::translate("TFrmMain", "Kódy výstupu nebyly uloženy: %1")
+                             .arg(stored.problem);
+        };
         // The record holds what the unit holds now, read back.
         if (const std::optional<CellValues> now = readAdjustable(*m_window.link)) {
             m_record->adjustments = compactJson(adjustmentsOf(m_before, *now));
@@ -667,7 +674,7 @@ void TCalibrationSessionDlg::showState() {
                                  ? QString()
                                  : QCoreApplication::translate("TFrmMain", "Změněno: %1")
                                        .arg(adjustments.join(QStringLiteral(", ")))) +
-                            (m_trim.isEmpty() ? QString() : QStringLiteral("\n") + m_trim));
+                            (m_trimText ? QStringLiteral("\n") + m_trimText() : QString()));
     if (m_running)
         LblVerdict->setText(QCoreApplication::translate("TFrmMain", "Probíhá kalibrace…"));
     else if (!m_record)

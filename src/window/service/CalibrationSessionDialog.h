@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -97,7 +98,7 @@ private:
     std::optional<CalibrationRecord> m_record;  // begun with the check as found
     CellValues m_before;
     SessionChecks m_found, m_left;
-    QString m_trim;  // what the output trim did, as shown
+    std::function<QString()> m_trimText;  // what the output trim did, as it is shown
     QList<QLabel*> m_captions;
 };
 
