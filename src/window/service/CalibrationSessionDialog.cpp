@@ -469,6 +469,8 @@ void TCalibrationSessionDlg::asFound() {
 }
 
 void TCalibrationSessionDlg::checkAsFoundAgain() {
+    // Again after a failure: the unit on the line now may be another one.
+    if (m_found.done() && !sameUnit()) return;
     const std::optional<SessionChecks> checks = runChecks();
     if (checks) m_found = *checks;
     m_record->subject = sessionSubject(m_found);
@@ -489,7 +491,7 @@ void TCalibrationSessionDlg::trimOutput() {
     const OutputKind kind = m_found.output->kind;
     const OutputRange& range = outputRange(kind);
     std::unique_ptr<ScpiMeter> meter;
-    if (!openMeter(meter)) return;
+    if (!sameUnit() || !openMeter(meter)) return;
     const MeterRead read = meterRead(meter.get(), kind);
     OutputCalibration c;
     c.kind = kind;
@@ -542,6 +544,24 @@ void TCalibrationSessionDlg::trimOutput() {
     if (c.stored) m_window.showCalibratedOutput(c);
 }
 
+bool TCalibrationSessionDlg::sameUnit() {
+    std::optional<QString> identifier;
+    m_window.guarded([&] {
+        Frame reply;
+        identifier = m_window.link->Send(CmdSerialNumber, 0, reply)
+                         ? identifierText(replyWord(reply))
+                         : QString();
+    });
+    if (!identifier) return false;  // a port error, which the window has shown
+    if (*identifier == m_record->identifier) return true;
+    m_window.showMessage(
+        MsgKind::Error,
+        QCoreApplication::translate("TFrmMain",
+                                    "Připojen je jiný převodník (%1), relace patří převodníku %2.")
+            .arg(*identifier, m_record->identifier));
+    return false;
+}
+
 void TCalibrationSessionDlg::asLeft() {
     if (m_running || !m_record || m_record->finished.isValid()) return;
     m_running = true;
@@ -551,24 +571,14 @@ void TCalibrationSessionDlg::asLeft() {
         enableStages();
         showState();
     });
-    std::optional<QString> identifier;
+    if (!sameUnit()) return;
     std::optional<CellValues> after;
+    bool read = false;
     m_window.guarded([&] {
-        Frame reply;
-        identifier = m_window.link->Send(CmdSerialNumber, 0, reply)
-                         ? identifierText(replyWord(reply))
-                         : QString();
-        if (*identifier == m_record->identifier) after = readAdjustable(*m_window.link);
+        after = readAdjustable(*m_window.link);
+        read = true;
     });
-    if (!identifier) return;
-    if (*identifier != m_record->identifier) {
-        m_window.showMessage(
-            MsgKind::Error,
-            QCoreApplication::translate(
-                "TFrmMain", "Připojen je jiný převodník (%1), relace patří převodníku %2.")
-                .arg(*identifier, m_record->identifier));
-        return;
-    }
+    if (!read) return;  // a port error, which the window has shown
     if (!after) {
         m_window.showMessage(MsgKind::Error,
                              QCoreApplication::translate(

@@ -81,6 +81,8 @@ private:
     // Runs the checks of a stage; nothing when a check could not begin (said).
     std::optional<SessionChecks> runChecks();
     void checkAsFoundAgain();
+    // Whether the unit on the line is the session's (said when it is not).
+    bool sameUnit();
     // The input check's points as typed (empty: the range's); nothing (said) when one is no number.
     std::optional<std::vector<double>> inputPoints();
     // The record as it stands, into the database; false (said) when it could not be stored.

@@ -218,4 +218,23 @@ TEST_F(CalibrationSession, FailsAsFoundIsAdjustedPassesAsLeftAndIsCertifiedInBot
     EXPECT_EQ(messageTexts().size(), 1);
 }
 
+// A unit swapped on the fixture without the line going down is another unit: nothing of the
+// session is written into it, and the session stays open for its own unit.
+TEST_F(CalibrationSession, AnotherUnitOnTheLineIsNeitherTrimmedNorCheckedAsLeft) {
+    click(dialog->BtnAsFound);
+    ASSERT_EQ(points.size(), 3);
+    vl48sim::Identity other = sim->identity();
+    other.serial = 43;
+    sim->setIdentity(other);
+    sim->clearLog();
+    click(dialog->BtnTrimOutput);
+    click(dialog->BtnAsLeft);
+    EXPECT_TRUE(cellWrites().empty());
+    EXPECT_EQ(points.size(), 3);
+    EXPECT_EQ(messageTexts(),
+              QStringList(2, "Připojen je jiný převodník (00043), relace patří převodníku 00042."));
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_FALSE(records()[0].finished.isValid());
+}
+
 }  // namespace
