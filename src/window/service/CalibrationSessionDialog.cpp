@@ -210,6 +210,12 @@ void TCalibrationSessionDlg::fillInstruments() {
     }
 }
 
+void TCalibrationSessionDlg::stageDone() {
+    m_running = false;
+    enableStages();
+    showState();
+}
+
 void TCalibrationSessionDlg::enableStages() {
     const bool begun = m_record.has_value();
     const bool finished = begun && m_record->finished.isValid();
@@ -378,14 +384,10 @@ void TCalibrationSessionDlg::asFound() {
                              QCoreApplication::translate("TFrmMain", "Převodník není připojen."));
         return;
     }
-    if (m_record) return checkAsFoundAgain();
     m_running = true;
     enableStages();
-    const auto done = qScopeGuard([this] {
-        m_running = false;
-        enableStages();
-        showState();
-    });
+    const auto done = qScopeGuard([this] { stageDone(); });
+    if (m_record) return checkAsFoundAgain();
     std::optional<double> ambient;
     if (!EdtAmbient->text().trimmed().isEmpty()) {
         ambient = typedNumber(EdtAmbient->text());
@@ -483,11 +485,7 @@ void TCalibrationSessionDlg::trimOutput() {
     if (m_running || !m_record || !m_found.output) return;
     m_running = true;
     enableStages();
-    const auto done = qScopeGuard([this] {
-        m_running = false;
-        enableStages();
-        showState();
-    });
+    const auto done = qScopeGuard([this] { stageDone(); });
     const OutputKind kind = m_found.output->kind;
     const OutputRange& range = outputRange(kind);
     std::unique_ptr<ScpiMeter> meter;
@@ -566,11 +564,7 @@ void TCalibrationSessionDlg::asLeft() {
     if (m_running || !m_record || m_record->finished.isValid()) return;
     m_running = true;
     enableStages();
-    const auto done = qScopeGuard([this] {
-        m_running = false;
-        enableStages();
-        showState();
-    });
+    const auto done = qScopeGuard([this] { stageDone(); });
     if (!sameUnit()) return;
     std::optional<CellValues> after;
     bool read = false;

@@ -76,6 +76,8 @@ private:
     void retranslate();
     void fillInstruments();
     void enableStages();
+    // A stage is over: the buttons for the next ones, and what it found.
+    void stageDone();
     void showChecks(QTableWidget* table, const SessionChecks& checks);
     void showState();
     // Runs the checks of a stage; nothing when a check could not begin (said).
