@@ -387,7 +387,11 @@ void TCalibrationSessionDlg::asFound() {
     m_running = true;
     enableStages();
     const auto done = qScopeGuard([this] { stageDone(); });
-    if (m_record) return checkAsFoundAgain();
+    // Again after a check that did not finish: the unit on the line now may be another one.
+    if (m_record) {
+        if (sameUnit()) checkAsFound();
+        return;
+    }
     std::optional<double> ambient;
     if (!EdtAmbient->text().trimmed().isEmpty()) {
         ambient = typedNumber(EdtAmbient->text());
@@ -467,12 +471,10 @@ void TCalibrationSessionDlg::asFound() {
         }
     m_record = r;
     m_before = *before;
-    checkAsFoundAgain();
+    checkAsFound();
 }
 
-void TCalibrationSessionDlg::checkAsFoundAgain() {
-    // Again after a failure: the unit on the line now may be another one.
-    if (m_found.done() && !sameUnit()) return;
+void TCalibrationSessionDlg::checkAsFound() {
     const std::optional<SessionChecks> checks = runChecks();
     if (checks) m_found = *checks;
     m_record->subject = sessionSubject(m_found);

@@ -82,7 +82,8 @@ private:
     void showState();
     // Runs the checks of a stage; nothing when a check could not begin (said).
     std::optional<SessionChecks> runChecks();
-    void checkAsFoundAgain();
+    // The check as found, into the record begun for it.
+    void checkAsFound();
     // Whether the unit on the line is the session's (said when it is not).
     bool sameUnit();
     // The input check's points as typed (empty: the range's); nothing (said) when one is no number.

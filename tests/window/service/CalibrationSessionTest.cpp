@@ -64,6 +64,7 @@ protected:
         // The calibrator applies the point; the unit reads it with its own error.
         window->referenceHook = [this](double point, bool) -> std::optional<double> {
             points << point;
+            if (points.size() == cancelAt) return std::nullopt;
             vl48sim::Readings r = sim->readings();
             r.measured = int32_t(std::lround((point + unitError(point)) * 100));
             sim->setReadings(r);
@@ -122,6 +123,7 @@ protected:
     QList<double> points;
     size_t driven = 0;
     bool calibrated = false;
+    int cancelAt = 0;  // the reference the person cancels, counted from 1
 };
 
 TEST_F(CalibrationSession, FailsAsFoundIsAdjustedPassesAsLeftAndIsCertifiedInBothLanguages) {
@@ -235,6 +237,22 @@ TEST_F(CalibrationSession, AnotherUnitOnTheLineIsNeitherTrimmedNorCheckedAsLeft)
               QStringList(2, "Připojen je jiný převodník (00043), relace patří převodníku 00042."));
     ASSERT_EQ(records().size(), 1u);
     EXPECT_FALSE(records()[0].finished.isValid());
+}
+
+// A check as found cut short may be run again, on its own unit only.
+TEST_F(CalibrationSession, ACheckAsFoundCutShortIsRunAgainOnlyOnItsUnit) {
+    cancelAt = 2;
+    click(dialog->BtnAsFound);
+    ASSERT_EQ(points.size(), 2);
+    ASSERT_TRUE(dialog->BtnAsFound->isEnabled());
+    vl48sim::Identity other = sim->identity();
+    other.serial = 43;
+    sim->setIdentity(other);
+    click(dialog->BtnAsFound);
+    EXPECT_EQ(points.size(), 2);
+    EXPECT_EQ(messageTexts(),
+              QStringList("Připojen je jiný převodník (00043), relace patří převodníku 00042."));
+    EXPECT_EQ(records().size(), 1u);
 }
 
 }  // namespace
