@@ -83,6 +83,7 @@ int runCheckInput(const Invocation& call, const Output& out) {
         r.subject = unit;
         r.reference = QStringLiteral("typed");
         r.tolerancePercent = settings.tolerancePercentOfSpan.value_or(0);
+        if (!settings.tolerancePercentOfSpan) r.tolerance = check.tolerance;
         r.asFound = vl48::compactJson(vl48::inputPointsJson(check));
         if (check.complete)
             r.verdict = check.pass ? QStringLiteral("pass") : QStringLiteral("fail");

@@ -104,6 +104,7 @@ QString canonicalText(const CalibrationRecord& r) {
         {"configuration", r.configuration},
         {"adjustments", r.adjustments},
         {"ambient", r.ambient ? QString::number(*r.ambient, 'g', 17) : QString()},
+        {"tolerance", r.tolerance ? QString::number(*r.tolerance, 'g', 17) : QString()},
         {"finished", r.procedure == QLatin1String("calibration session") && r.finished.isValid()
                          ? r.finished.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
                          : QString()},
@@ -421,6 +422,8 @@ QString html(const CalibrationRecord& r, const LabSettings& lab, const Language&
         tolerance = QStringLiteral("± %1 % %2")
                         .arg(t.number(r.tolerancePercent, 3),
                              t("z rozpětí rozsahu", "of the range's span"));
+    else if (r.tolerance)
+        tolerance = QStringLiteral("± %1 %2").arg(t.number(*r.tolerance, 3), escaped(r.subject));
     const QString reference = r.reference == QLatin1String("typed")
                                   ? t("hodnoty zadané technikem z etalonu",
                                       "values typed in by the technician from the standard")

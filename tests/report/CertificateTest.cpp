@@ -65,6 +65,7 @@ protected:
         input.procedure = QStringLiteral("input check");
         input.subject = QStringLiteral("°C");
         input.reference = QStringLiteral("typed");
+        input.tolerance = 0.3;
         input.asFound = QStringLiteral(
             R"([{"point":-50,"reference":-49.98,"reading":-49.87,"error":0.11,"fault":null,)"
             R"("pass":true},{"point":150,"reference":150.02,"reading":null,"error":null,)"
@@ -98,7 +99,8 @@ TEST_F(Certificate, HoldsTheRecordInEitherLanguage) {
     const QStringList trimNumbers{"4.000",   "3281",    "4.0321",  "0.1605", "20.000", "16380",
                                   "19.9422", "-0.2890", "3262",    "4.0004", "0.0020", "12.000",
                                   "9823",    "11.9987", "-0.0065", "1652",   "16447"};
-    const QStringList inputNumbers{"-50.00", "-49.98", "-49.87", "0.11", "150.00", "150.02"};
+    const QStringList inputNumbers{"-50.00", "-49.98", "-49.87",    "0.11",
+                                   "150.00", "150.02", "± 0.300 °C"};
     const Case cases[] = {
         {"cs",
          0,

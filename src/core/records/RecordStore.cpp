@@ -237,6 +237,9 @@ const std::vector<Migration>& migrations() {
           QStringLiteral("ALTER TABLE calibration_records ADD COLUMN ambient DOUBLE PRECISION"),
           QStringLiteral("ALTER TABLE calibration_records ADD COLUMN finished TEXT"),
           QStringLiteral("UPDATE calibration_records SET finished = time")}},
+        // An input check's absolute tolerance.
+        {6,
+         {QStringLiteral("ALTER TABLE calibration_records ADD COLUMN tolerance DOUBLE PRECISION")}},
     };
     return list;
 }
@@ -255,7 +258,8 @@ const QStringList& calibrationColumns() {
         QStringLiteral("problem"),           QStringLiteral("operator_note"),
         QStringLiteral("instruments"),       QStringLiteral("technician"),
         QStringLiteral("configuration"),     QStringLiteral("adjustments"),
-        QStringLiteral("ambient"),           QStringLiteral("finished")};
+        QStringLiteral("ambient"),           QStringLiteral("finished"),
+        QStringLiteral("tolerance")};
     return columns;
 }
 
@@ -599,7 +603,8 @@ SqlResult storeCalibrationRow(const QSqlDatabase& db, const CalibrationRecord& r
           textOf(r.configuration),
           textOf(r.adjustments),
           r.ambient ? QVariant(*r.ambient) : nullOf(QMetaType::Double),
-          r.finished.isValid() ? QVariant(localText(r.finished)) : nullOf(QMetaType::QString)})
+          r.finished.isValid() ? QVariant(localText(r.finished)) : nullOf(QMetaType::QString),
+          r.tolerance ? QVariant(*r.tolerance) : nullOf(QMetaType::Double)})
         query.addBindValue(value);
     return exec(query);
 }
@@ -656,6 +661,8 @@ std::optional<std::vector<CalibrationRecord>> selectCalibrations(
             r.ambient = ambient.toDouble();
         if (const QString finished = next(); !finished.isEmpty())
             r.finished = QDateTime::fromString(finished, Qt::ISODate);
+        if (const QVariant tolerance = query.value(i++); !tolerance.isNull())
+            r.tolerance = tolerance.toDouble();
         records.push_back(r);
     }
     return records;
@@ -1016,8 +1023,7 @@ private:
         SqlResult sent;
         if (calibration) {
             const auto rows = selectCalibrations(spool, id, error, QStringLiteral("record_id"));
-            if (rows && !rows->empty())
-                sent = storeCalibrationRow(m_server->db(), rows->front());
+            if (rows && !rows->empty()) sent = storeCalibrationRow(m_server->db(), rows->front());
             if (!rows) sent = SqlFailure{error, {}};
             // A session still going on stays in the spool for its next change.
             complete = rows && !rows->empty() && rows->front().finished.isValid();

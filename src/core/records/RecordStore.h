@@ -73,6 +73,8 @@ struct CalibrationRecord {
     QString subject;    // "current", "voltage", "°C", "Ω"; a session's: "input", "input, current"
     QString reference;  // the meter's identity (*IDN?), or "typed"
     double tolerancePercent = 0;
+    // An input check's tolerance in the input's unit (°C, Ω), where it is not a % of the span.
+    std::optional<double> tolerance;
     // JSON texts: the tables ([{"target":4,"code":3281,"reading":4.0012,...}, ...]) and the
     // codes ({"zero":1640,"end":16380}); empty where the procedure has none. A session's tables
     // are an object of the input's and the output's ({"input":{"unit":"°C","tolerance":0.3,
