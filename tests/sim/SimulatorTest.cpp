@@ -651,13 +651,20 @@ TEST_F(SimTest, StreamingPeerFillsTheLineAtItsRateAndAnswersNothing) {
     ASSERT_TRUE(sim->waitForRequests(1, 2s));
     EXPECT_EQ(sim->repliesSent(), 0u);
 
+    // The longest time the line stood idle. A read that woke late finds the bytes that came
+    // meanwhile in the buffer: the time they took on the line was no gap, so a pause of the
+    // reading thread (a loaded or a sanitized run) is not taken for one of the simulator.
     const auto& at = port->arrivals;
     ASSERT_FALSE(at.empty());
-    auto gap = at.front() - start;
-    for (size_t i = 1; i < at.size(); ++i) {
-        gap = std::max(gap, at[i] - at[i - 1]);
+    Clock::duration gap{};
+    auto before = start;
+    for (size_t i = 0; i < at.size();) {
+        size_t batch = 1;
+        while (i + batch < at.size() && at[i + batch] == at[i]) ++batch;
+        gap = std::max(gap, at[i] - before - static_cast<long>(batch) * kByteTime);
+        before = at[i];
+        i += batch;
     }
-    gap = std::max(gap, ended - at.back());
     EXPECT_LT(gap, kQuietGap) << "the tool would take the line for quiet";
     EXPECT_GE(got.size(), static_cast<size_t>((ended - start) / kByteTime / 2));
     EXPECT_LE(got.size(), static_cast<size_t>((ended - began) / kByteTime + 8));
@@ -743,7 +750,7 @@ protected:
 
 TEST(SimOutput, ModelFollowsTheFactoryCodesAndTheUnitsError) {
     vl48sim::Simulator sim;
-    EXPECT_NEAR(sim.outputCurrentmA(1640), 0, 1e-9);  // 0.3 % gain, -0.2 % offset by default:
+    EXPECT_NEAR(sim.outputCurrentmA(1640), 0, 1e-9);        // 0.3 % gain, -0.2 % offset by default:
     EXPECT_NEAR(sim.outputCurrentmA(1700), 0.04166, 1e-5);  // clipped below 0 mA
     EXPECT_NEAR(sim.outputCurrentmA(16380), 20.02, 1e-9);
     struct Case {
