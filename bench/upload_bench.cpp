@@ -64,6 +64,17 @@ double msBetween(std::chrono::steady_clock::time_point from,
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// The configuration file the benchmarks upload.
+bool writeBenchFile(const QString& path) {
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write("10\r\n1\r\n2\r\n-050\r\n0450\r\n1\r\n2\r\n-05\r\n1\r\n1\r\n"
+                  "24.12.2017\r\nKotelna 12\r\n01,50\r\n") < 0)
+        return false;
+    out.close();
+    return true;
+}
+
 // vl48-cli write and series against a paced simulator of their own. False when a run failed.
 bool benchCli(const QTemporaryDir& dir, int runs, double byteMs) {
     QTemporaryDir own;
@@ -71,12 +82,7 @@ bool benchCli(const QTemporaryDir& dir, int runs, double byteMs) {
     vl48sim::Simulator& sim = *paced;
     const QString port = QString::fromStdString(sim.linkPath());
     const QString file = dir.filePath("bench.vl4");
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write("10\r\n1\r\n2\r\n-050\r\n0450\r\n1\r\n2\r\n-05\r\n1\r\n1\r\n"
-                  "24.12.2017\r\nKotelna 12\r\n01,50\r\n") < 0)
-        return false;
-    out.close();
+    if (!writeBenchFile(file)) return false;
 
     // The whole program, started to ended, and the line's share: from the first request the
     // transmitter received to its last reply sent. The first run, not timed, counts the frames.
@@ -249,12 +255,7 @@ bool runStation(const QString& file, int ports, int units, StationRun& run) {
 // Units per hour of one, two and four ports, and their ratio to one port.
 bool benchStation(const QTemporaryDir& dir, int units) {
     const QString file = dir.filePath("station.vl4");
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write("10\r\n1\r\n2\r\n-050\r\n0450\r\n1\r\n2\r\n-05\r\n1\r\n1\r\n"
-                  "24.12.2017\r\nKotelna 12\r\n01,50\r\n") < 0)
-        return false;
-    out.close();
+    if (!writeBenchFile(file)) return false;
     std::printf("vl48-cli station     %d units per port (connect, upload, verify), paced units\n",
                 units);
     double onePort = 0;
